@@ -1,0 +1,4 @@
+// Resource identifiers shared by the .rc file and the code that loads the resources.
+#pragma once
+
+#define IDI_APP 1
