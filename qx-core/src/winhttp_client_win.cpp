@@ -1,0 +1,344 @@
+// The HTTP transport on WinHTTP.
+//
+// WinHTTP is used in its plainest form and the rest is done here, the same way on Windows and
+// under Wine: redirects are followed by hand (WinHTTP's own following hides the final address
+// and would take a non-http Location as a relative path), and the overall deadline is applied by
+// giving every blocking call only the time that is left (WinHTTP has no overall time-out, and
+// closing a handle from another thread does not wake a blocked call under Wine).
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "http_client.h"
+#include "unicode_text.h"
+#include "url.h"
+
+namespace qx {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD CONNECT_TIMEOUT_MS = 30'000;
+constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+class InternetHandle {
+ public:
+  InternetHandle() = default;
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  InternetHandle(InternetHandle&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+  InternetHandle& operator=(InternetHandle&& o) noexcept {
+    if (this != &o) {
+      reset();
+      h_ = o.h_;
+      o.h_ = nullptr;
+    }
+    return *this;
+  }
+  ~InternetHandle() { reset(); }
+  HINTERNET get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  void reset() {
+    if (h_) WinHttpCloseHandle(h_);
+    h_ = nullptr;
+  }
+  HINTERNET h_ = nullptr;
+};
+
+class Deadline {
+ public:
+  explicit Deadline(std::chrono::milliseconds timeout) : end_(Clock::now() + timeout) {}
+  bool passed() const { return Clock::now() >= end_; }
+  // What is left, at least 1 ms: a 0 would mean "no time-out" to WinHTTP.
+  DWORD remaining_ms() const {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now()).count();
+    if (left < 1) return 1;
+    if (left > 0x7FFFFFFF) return 0x7FFFFFFF;
+    return static_cast<DWORD>(left);
+  }
+
+ private:
+  Clock::time_point end_;
+};
+
+std::string reason_for(DWORD code) {
+  switch (code) {
+    case ERROR_WINHTTP_TIMEOUT:
+    case WSAETIMEDOUT:
+      return "timed out";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+      return "the server name could not be resolved";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+      return "could not connect";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+      return "the connection was closed";
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+      return "invalid server response";
+    case ERROR_WINHTTP_REDIRECT_FAILED:
+      return "too many redirects";
+    case ERROR_WINHTTP_SECURE_FAILURE:
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+      return "secure channel failure";
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+    case ERROR_WINHTTP_SECURE_INVALID_CERT:
+    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
+    case ERROR_WINHTTP_SECURE_CERT_WRONG_USAGE:
+      return "the server's certificate is not trusted";
+    case ERROR_WINHTTP_INVALID_URL:
+    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+      return "invalid address";
+    default:
+      return "WinHTTP error " + std::to_string(code);
+  }
+}
+
+// Header values arrive as UTF-16. Code units below 0x100 are the header's own bytes (which
+// may be UTF-8); anything else is kept as UTF-8.
+std::string header_bytes(const std::wstring& w) {
+  std::string out;
+  out.reserve(w.size());
+  for (wchar_t c : w) {
+    if (c < 0x100) {
+      out += static_cast<char>(c);
+    } else {
+      append_utf8(out, static_cast<char32_t>(c));
+    }
+  }
+  return out;
+}
+
+// The value of one header, or false when the response has none.
+bool query_header(HINTERNET request, DWORD info, std::string& out) {
+  DWORD size = 0;
+  WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                      WINHTTP_NO_HEADER_INDEX);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return false;
+  std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+  DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+  if (!WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &bytes,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return false;
+  }
+  buffer.resize(bytes / sizeof(wchar_t));
+  out = header_bytes(buffer);
+  return true;
+}
+
+std::optional<std::uint64_t> parse_content_length(std::string_view text) {
+  text = trim_xml_blanks(text);
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  std::uint64_t n = 0;
+  for (char c : text) {
+    if (!is_ascii_digit(c)) return std::nullopt;
+    n = n * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return n;
+}
+
+bool is_redirect_status(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// A host for WinHttpConnect: an internationalised name goes in its ASCII form.
+std::wstring connect_host(const std::string& host) {
+  std::wstring wide = utf8_to_wide(host);
+  bool ascii = std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return wide;
+  wchar_t buffer[256];
+  int n = IdnToAscii(0, wide.c_str(), static_cast<int>(wide.size()), buffer, 256);
+  if (n <= 0) return {};
+  return std::wstring(buffer, static_cast<std::size_t>(n));
+}
+
+void set_timeouts(HINTERNET request, const Deadline& deadline) {
+  DWORD left = deadline.remaining_ms();
+  int ms = static_cast<int>(left);
+  WinHttpSetTimeouts(request, ms, static_cast<int>(std::min(left, CONNECT_TIMEOUT_MS)), ms, ms);
+  // Under Wine only this option, set on the request, bounds the wait for the headers.
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &left, sizeof left);
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_TIMEOUT, &left, sizeof left);
+}
+
+InternetHandle open_session(const std::optional<std::string>& user_agent) {
+  std::wstring agent = user_agent ? utf8_to_wide(*user_agent) : std::wstring();
+  InternetHandle session(WinHttpOpen(user_agent ? agent.c_str() : nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) return session;
+  DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+  if (!WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) {
+    // Systems without TLS 1.3 refuse the pair.
+    protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+  }
+  DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+  WinHttpSetOption(session.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+  return session;
+}
+
+// Requests are made with redirects, cookies and automatic authentication off, and never with
+// the user's Windows credentials.
+bool restrict_request(HINTERNET request) {
+  DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
+  if (!WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features)) {
+    features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES;
+    if (!WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features)) return false;
+  }
+  DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
+  WinHttpSetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);
+  return true;
+}
+
+class WinHttpClient final : public HttpGet {
+ public:
+  HttpResponse get(const HttpRequest& request) override {
+    try {
+      return run(request);
+    } catch (...) {
+      HttpResponse r;
+      r.error = HttpErrorKind::Request;
+      r.error_text = percent_encode_unsafe(request.url) + ": out of memory";
+      return r;
+    }
+  }
+
+ private:
+  static HttpResponse run(const HttpRequest& req) {
+    HttpResponse resp;
+    Deadline deadline(req.timeout);
+    auto fail = [&resp](HttpErrorKind kind, std::string text) {
+      resp.error = kind;
+      resp.error_text = std::move(text);
+      return resp;
+    };
+
+    auto first = parse_url(req.url);
+    if (!first) return fail(HttpErrorKind::Request, percent_encode_unsafe(req.url) + ": invalid address");
+    resp.first_url = resp.final_url = first->to_string();
+    if (!is_allowed_request_url(*first)) {
+      return fail(HttpErrorKind::Request, resp.first_url + ": only https:// addresses are supported");
+    }
+
+    InternetHandle session = open_session(req.user_agent);
+    if (!session) return fail(HttpErrorKind::Request, resp.first_url + ": " + reason_for(GetLastError()));
+
+    Url current = *first;
+    int followed = 0;
+    for (;;) {
+      std::string here = current.to_string();
+      auto request_failed = [&](DWORD code) {
+        return fail(HttpErrorKind::Request, here + ": " + reason_for(code));
+      };
+
+      std::wstring host = connect_host(current.host);
+      if (host.empty()) return fail(HttpErrorKind::Request, here + ": invalid address");
+      InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), current.port, 0));
+      if (!connection) return request_failed(GetLastError());
+
+      LPCWSTR accept[] = {L"*/*", nullptr};
+      DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
+      if (current.scheme == "https") flags |= WINHTTP_FLAG_SECURE;
+      std::wstring target = utf8_to_wide(current.path);
+      InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", target.c_str(), nullptr,
+                                                WINHTTP_NO_REFERER, accept, flags));
+      if (!request) return request_failed(GetLastError());
+      if (!restrict_request(request.get())) return request_failed(GetLastError());
+
+      set_timeouts(request.get(), deadline);
+      if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
+        return request_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      }
+      if (deadline.passed()) return request_failed(ERROR_WINHTTP_TIMEOUT);
+      set_timeouts(request.get(), deadline);
+      if (!WinHttpReceiveResponse(request.get(), nullptr)) {
+        return request_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      }
+      if (deadline.passed()) return request_failed(ERROR_WINHTTP_TIMEOUT);
+
+      DWORD status = 0;
+      DWORD size = sizeof status;
+      if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+        return request_failed(ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
+      }
+
+      std::string location;
+      if (is_redirect_status(status) && query_header(request.get(), WINHTTP_QUERY_LOCATION, location)) {
+        if (followed >= req.max_redirects) return fail(HttpErrorKind::Request, here + ": too many redirects");
+        auto next = resolve_url(current, location);
+        if (!next) return fail(HttpErrorKind::Request, here + ": redirected to an invalid address");
+        if (!is_allowed_redirect(current, *next)) {
+          return fail(HttpErrorKind::Request, here + ": redirected to a non-https address");
+        }
+        current = std::move(*next);
+        ++followed;
+        resp.redirected = true;
+        resp.final_url = current.to_string();
+        continue;
+      }
+
+      resp.status = static_cast<int>(status);
+      if (!query_header(request.get(), WINHTTP_QUERY_CONTENT_TYPE, resp.content_type)) resp.content_type.clear();
+      read_body(request.get(), deadline, req.byte_limit, resp);
+      return resp;
+    }
+  }
+
+  // Reads until the end of the body or byte_limit + 1 bytes, whichever comes first. Asking
+  // how much is waiting before each read keeps every wait short enough for the deadline (a
+  // plain read blocks until its whole buffer is full).
+  static void read_body(HINTERNET request, const Deadline& deadline, std::size_t limit, HttpResponse& resp) {
+    const std::size_t cap = limit == static_cast<std::size_t>(-1) ? limit : limit + 1;
+    std::string& body = resp.body;
+    auto read_failed = [&](DWORD code) {
+      resp.error = HttpErrorKind::Read;
+      resp.error_text = reason_for(code);
+    };
+    while (body.size() < cap) {
+      if (deadline.passed()) return read_failed(ERROR_WINHTTP_TIMEOUT);
+      set_timeouts(request, deadline);
+      DWORD available = 0;
+      if (!WinHttpQueryDataAvailable(request, &available)) {
+        return read_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      }
+      if (available == 0) break;
+      std::size_t want = std::min({static_cast<std::size_t>(available), cap - body.size(), READ_CHUNK});
+      std::size_t have = body.size();
+      body.resize(have + want);
+      DWORD got = 0;
+      if (!WinHttpReadData(request, body.data() + have, static_cast<DWORD>(want), &got)) {
+        body.resize(have);
+        return read_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      }
+      body.resize(have + got);
+      if (got == 0) break;
+    }
+    // Under Wine a connection that closes early simply ends the body; a body shorter than its
+    // declared length is damaged, not complete.
+    std::string declared;
+    if (body.size() < cap && query_header(request, WINHTTP_QUERY_CONTENT_LENGTH, declared)) {
+      auto length = parse_content_length(declared);
+      if (length && body.size() < *length) read_failed(ERROR_WINHTTP_CONNECTION_ERROR);
+    }
+  }
+};
+
+}  // namespace
+
+HttpGet& platform_http_client() {
+  // Never destroyed: detached workers may still be fetching while the process ends.
+  static auto* client = new WinHttpClient();
+  return *client;
+}
+
+}  // namespace qx
