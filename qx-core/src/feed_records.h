@@ -5,7 +5,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "core_error.h"
 
 namespace qx {
 
@@ -84,5 +89,15 @@ struct QxFeedV1 {
   std::optional<QxSignature> signature;
   friend bool operator==(const QxFeedV1&, const QxFeedV1&) = default;
 };
+
+// Reads a "qx-feed/v1" text as a QxFeedV1 (the record rules only; validate_feed checks the
+// limits). Any failure is CoreError::Serialization with the reader's message, for example
+// "missing field `badge` at line 1 column 52".
+CoreResult<QxFeedV1> read_qx_feed(std::string_view text);
+// The same for a text whose JSON syntax has already been accepted by parse_json_dom.
+CoreResult<QxFeedV1> read_qx_feed_checked(std::string_view text);
+
+// The feed as JSON with every record's keys in field order; absent optionals are left out.
+nlohmann::ordered_json qx_feed_to_json(const QxFeedV1& feed);
 
 }  // namespace qx

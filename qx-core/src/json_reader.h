@@ -137,6 +137,8 @@ class JsonCursor {
  private:
   void skip_ws();
   void consume_pending_colon();
+  // Steps to the next member or element: false after consuming `close`.
+  bool next_in_container(char close, std::string_view eof_message);
   [[noreturn]] void fail_syntax(std::string_view what) const;
   std::string parse_string_token();  // at '"'
   std::string_view scan_number_token();
