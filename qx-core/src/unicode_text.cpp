@@ -1,5 +1,7 @@
 #include "unicode_text.h"
 
+#include <cstring>
+
 namespace qx {
 
 namespace {
@@ -70,6 +72,14 @@ std::string encode_utf8(char32_t cp) {
 bool is_valid_utf8(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size()) {
+    // Whole feeds pass through here: skip ASCII a word at a time.
+    while (i + 8 <= s.size()) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      if (w & 0x8080808080808080ULL) break;
+      i += 8;
+    }
+    if (i >= s.size()) break;
     if (static_cast<unsigned char>(s[i]) < 0x80) {
       ++i;
       continue;

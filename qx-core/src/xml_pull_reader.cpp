@@ -1,6 +1,8 @@
 #include "xml_pull_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "unicode_text.h"
 
@@ -15,6 +17,8 @@ constexpr std::size_t MAX_NAME_IN_MESSAGE = 40;
 constexpr bool is_name_start(char c) {
   return is_ascii_alpha(c) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
 }
+
+constexpr bool is_tag_stop(char c) { return c == '>' || c == '"' || c == '\''; }
 
 constexpr bool is_html_blank(char c) { return is_xml_blank(c) || c == '\f'; }
 
@@ -42,7 +46,12 @@ std::size_t find_seq(std::string_view hay, std::string_view needle, std::size_t 
 
 std::size_t find_char(std::string_view hay, char c, std::size_t from) {
   if (from >= hay.size()) return NPOS;
-  const void* hit = std::memchr(hay.data() + from, c, hay.size() - from);
+  // Most spans in markup are short: look at a few bytes before paying for a library call.
+  const std::size_t near_end = std::min(hay.size(), from + 16);
+  for (std::size_t i = from; i < near_end; ++i)
+    if (hay[i] == c) return i;
+  if (near_end == hay.size()) return NPOS;
+  const void* hit = std::memchr(hay.data() + near_end, c, hay.size() - near_end);
   return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data()) : NPOS;
 }
 
@@ -135,25 +144,24 @@ XmlEvent XmlPullReader::read_start_tag() {
 
   // The tag ends at the first ">" outside a quoted value. A quote opens a value only right
   // after "=" (blanks allowed between), so a stray apostrophe elsewhere cannot swallow the tag.
-  bool after_eq = false;
   std::size_t close = NPOS;
   while (i < in_.size()) {
+    while (i < in_.size() && !is_tag_stop(in_[i])) ++i;
+    if (i >= in_.size()) break;
     const char c = in_[i];
     if (c == '>') {
       close = i;
       break;
     }
-    if (c == '=') {
-      after_eq = true;
-    } else if ((c == '"' || c == '\'') && after_eq) {
+    std::size_t before = i;
+    while (before > name_end && is_xml_blank(in_[before - 1])) --before;
+    if (before > name_end && in_[before - 1] == '=') {
       const std::size_t q = find_char(in_, c, i + 1);
       if (q == NPOS) break;
-      i = q;
-      after_eq = false;
-    } else if (!is_xml_blank(c)) {
-      after_eq = false;
+      i = q + 1;
+    } else {
+      ++i;
     }
-    ++i;
   }
   if (close == NPOS) return fail(start, "unterminated start tag", tag_text("<", name));
 
@@ -348,6 +356,7 @@ std::vector<XmlAttr> xml_attrs(std::string_view region) {
 
 std::vector<XmlAttr> html_attrs(std::string_view region) {
   std::vector<XmlAttr> out;
+  std::unordered_set<std::string> seen;
   AttrCursor c{region};
   while (!c.at_end()) {
     c.take_while([](char ch) { return is_html_blank(ch) || ch == '/'; });
@@ -368,9 +377,8 @@ std::vector<XmlAttr> html_attrs(std::string_view region) {
         raw = c.take_while([](char ch) { return !is_html_blank(ch) && ch != '>'; });
       }
     }
-    bool repeated = false;
-    for (const XmlAttr& a : out) repeated = repeated || ascii_iequals(a.name, name);
-    if (!repeated) out.push_back({name, raw, xml_unescape(raw)});
+    // A set, not a scan of what was kept: a hostile tag may hold a hundred thousand names.
+    if (seen.insert(ascii_lower(name)).second) out.push_back({name, raw, xml_unescape(raw)});
   }
   return out;
 }

@@ -326,6 +326,16 @@ TEST(HtmlAttrs, ALinkTagReadsAsOneEmptyElementWithItsAttributes) {
   EXPECT_EQ(a[2].value, "/feed");
 }
 
+TEST(HtmlAttrs, ATagWithAHundredThousandAttributesIsWalked) {
+  std::string region;
+  for (int i = 0; i < 100000; ++i) region += " a" + std::to_string(i) + " A" + std::to_string(i) + "='x'";
+  const auto a = html_attrs(region);
+  ASSERT_EQ(a.size(), 100000u);
+  EXPECT_EQ(a.back().name, "a99999");
+  EXPECT_EQ(a.back().value, "");
+  EXPECT_EQ(xml_attrs(region).size(), 100000u);
+}
+
 TEST(XmlUnescape, ResolvesOnceAndRefusesWhatXmlRefuses) {
   EXPECT_EQ(xml_unescape("plain"), "plain");
   EXPECT_EQ(xml_unescape("&amp;lt;"), "&lt;");
