@@ -1,0 +1,101 @@
+// Throughput of the XML tokenizer alone and of the whole RSS path (tokenizer, text decoding,
+// the story handlers, building the feed) on a 2 MiB feed that is read to its last byte.
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "rss_atom.h"
+#include "xml_pull_reader.h"
+
+namespace {
+
+// Eight stories (reading stops at the 8th, so every byte is read), each with long escaped-HTML
+// bodies, a CDATA body, pictures and an enclosure: what a heavy news feed looks like.
+std::string make_feed(std::size_t target_bytes) {
+  std::string body;
+  while (body.size() < target_bytes / 16) {
+    body += "&lt;p&gt;The home side pressed &amp; pressed; a late corner &#8211; headed in at the far post "
+            "&mdash; sealed it.&lt;/p&gt;\n        ";
+  }
+  std::string cdata;
+  while (cdata.size() < target_bytes / 16) {
+    cdata += "<p>Second half: <a href=\"https://example.org/x?a=1&b=2\">highlights</a> and quotes.</p>\n";
+  }
+  std::string doc =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
+      "xmlns:media=\"http://search.yahoo.com/mrss/\">\n<channel>\n  <title>Bench &amp; Co</title>\n"
+      "  <link>https://example.org/</link>\n";
+  for (int i = 0; i < 8; ++i) {
+    const std::string n = std::to_string(i);
+    doc += "  <item>\n    <title>Story " + n + ": a &lt;b&gt;late&lt;/b&gt; winner</title>\n";
+    doc += "    <link>https://example.org/stories/" + n + "</link>\n    <guid>id-" + n + "</guid>\n";
+    doc += "    <pubDate>Tue, 02 Jan 2024 18:30:00 GMT</pubDate>\n";
+    doc += "    <description>" + body + "</description>\n";
+    doc += "    <content:encoded><![CDATA[" + cdata + "]]></content:encoded>\n";
+    doc += "    <media:content url=\"https://example.org/p/" + n + "-300.jpg\" medium=\"image\" width=\"300\"/>\n";
+    doc += "    <media:content url=\"https://example.org/p/" + n + "-640.jpg\" medium=\"image\" width=\"640\"/>\n";
+    doc += "    <enclosure url=\"https://example.org/a/" + n + ".mp3\" type=\"audio/mpeg\" length=\"1\"/>\n";
+    doc += "  </item>\n";
+  }
+  doc += "</channel>\n</rss>\n";
+  return doc;
+}
+
+// The same size made of small elements: markup-dense rather than text-dense.
+std::string make_dense_feed(std::size_t target_bytes) {
+  std::string doc = "<rss version=\"2.0\"><channel><title>Dense</title>\n";
+  const std::size_t per_item = target_bytes / 8;
+  for (int i = 0; i < 8; ++i) {
+    const std::size_t start = doc.size();
+    doc += "<item><title>Story " + std::to_string(i) + "</title><link>https://example.org/" + std::to_string(i) +
+           "</link>\n";
+    while (doc.size() - start < per_item)
+      doc += "  <category domain=\"https://example.org/tags\">Tag &amp; more</category><x:meta a='1'/>\n";
+    doc += "</item>\n";
+  }
+  return doc + "</channel></rss>\n";
+}
+
+template <class F>
+double best_mb_per_s(const std::string& doc, int rounds, F&& run) {
+  double best = 0;
+  for (int r = 0; r < rounds; ++r) {
+    const auto t0 = std::chrono::steady_clock::now();
+    run();
+    const std::chrono::duration<double> dt = std::chrono::steady_clock::now() - t0;
+    const double mbps = static_cast<double>(doc.size()) / 1e6 / dt.count();
+    if (mbps > best) best = mbps;
+  }
+  return best;
+}
+
+int failures = 0;
+
+void measure(const char* label, const std::string& doc) {
+  std::size_t sink = 0;
+  const double tokenizer = best_mb_per_s(doc, 20, [&] {
+    qx::XmlPullReader r(doc);
+    for (;;) {
+      const qx::XmlEvent e = r.next();
+      sink += e.text.size();
+      if (e.kind == qx::XmlEventKind::EndOfInput || e.kind == qx::XmlEventKind::Error) break;
+    }
+  });
+  bool ok = true;
+  const double rss_path = best_mb_per_s(doc, 20, [&] {
+    const qx::CoreResult<qx::QxFeedV1> f = qx::read_rss_atom(doc);
+    ok = ok && f.ok() && f->items.size() == 8;
+    sink += f.ok() ? f->items.size() : 0;
+  });
+  std::printf("%s: %zu bytes, %s, tokenizer %.0f MB/s, RSS path %.0f MB/s (needed: 100)\n", label, doc.size(),
+              ok ? "8 stories" : "READ FAILED", tokenizer, rss_path);
+  if (!ok || sink == 0) failures++;
+}
+
+}  // namespace
+
+int main() {
+  measure("text-dense feed", make_feed(2 * 1024 * 1024));
+  measure("markup-dense feed", make_dense_feed(2 * 1024 * 1024));
+  return failures == 0 ? 0 : 1;
+}
