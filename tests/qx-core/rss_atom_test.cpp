@@ -447,13 +447,6 @@ TEST(RssAtomHostile, AHugeTitleTextIsCut) {
   EXPECT_EQ(one_story(rss(item("<title>" + words + "</title>"))).title, std::string(200, 'w'));
 }
 
-TEST(RssAtomHostile, AttributesWithoutValuesAreSkipped) {
-  EXPECT_EQ(one_story(rss(item("<title>t</title><enclosure url type=audio/mpeg url='https://x.org/a.mp3' "
-                               "type='audio/mpeg'/>")))
-                .media,
-            media("audio", "https://x.org/a.mp3"));
-}
-
 // ---- The pieces on their own --------------------------------------------------------------
 
 TEST(RssAtomNames, LocalNamesDropOnlyTheFeedPrefixes) {

@@ -107,10 +107,6 @@ TEST(XmlPullReaderTags, AQuoteOutsideAValueDoesNotSwallowTheTag) {
   EXPECT_EQ(trace("<link title=Bob's href=/f/>"), "M(link| title=Bob's href=/f) EOF");
 }
 
-TEST(XmlPullReaderTags, PrefixedNamesAreKeptWhole) {
-  EXPECT_EQ(trace("<media:content url='u'/><atom10:link/>"), "M(media:content| url='u') M(atom10:link) EOF");
-}
-
 TEST(XmlPullReaderTags, ADocumentTypeWithAnInternalSubsetIsSkippedWhole) {
   EXPECT_EQ(trace("<!DOCTYPE r [ <!-- ] ' > --> <?pi ]> ?> <!X \"]>\" '>'> ]><r/>"),
             "DT(r [ <!-- ] ' > --> <?pi ]> ?> <!X \"]>\" '>'> ]) M(r) EOF");
@@ -286,13 +282,6 @@ TEST(XmlAttrs, AValueThatCannotBeResolvedIsReportedAsSuch) {
   }
   EXPECT_EQ(a[0].raw, "x&nbsp;y");
   EXPECT_EQ(a[5].value, "ok");
-}
-
-TEST(XmlAttrs, RepeatedNamesAreAllReportedInOrder) {
-  const auto a = xml_attrs(" href='1' HREF='2' href='3'");
-  ASSERT_EQ(a.size(), 3u);
-  EXPECT_EQ(a[0].value, "1");
-  EXPECT_EQ(a[2].value, "3");
 }
 
 TEST(HtmlAttrs, UnquotedAndValuelessAttributesAreRead) {
