@@ -9,13 +9,13 @@
 #include <string_view>
 
 #include "feed_records.h"
+#include "feed_text.h"  // MAX_FEED_BYTES, the same limit for the fetched body
 #include "http_client.h"
 #include "local_file.h"
 #include "result.h"
 
 namespace qx {
 
-inline constexpr std::size_t MAX_FEED_BYTES = 2'097'152;
 inline constexpr int FEED_HTTP_TIMEOUT_SECS = 12;
 
 // The options every feed, feed-service and picture request starts from: the program's user

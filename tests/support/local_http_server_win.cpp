@@ -213,6 +213,11 @@ void LocalHttpServer::serve(std::uintptr_t client) {
     int n = recv(s, buffer, sizeof buffer, 0);
     if (n <= 0) return finish();
     head.append(buffer, static_cast<std::size_t>(n));
+    // Not a request line (a TLS hello, say): refuse at once instead of waiting for a blank line.
+    if (head.front() < 'A' || head.front() > 'Z') {
+      send_all(s, "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+      return finish();
+    }
   }
   ReceivedRequest request;
   if (!parse_head(head, request)) return finish();
