@@ -52,12 +52,6 @@ TEST(CommandLineSplit, ArgumentsBecomeUtf8AndBrokenSurrogatesAreReplaced) {
 
 // --- options ----------------------------------------------------------------------------------
 
-TEST(CommandLineOptions, NothingGivenMeansEverythingAbsent) {
-  CommandLineOptions o = parse_arguments({});
-  EXPECT_FALSE(o.feed || o.item || o.mode || o.edge || o.render || o.size || o.scale || o.orb_zoom);
-  EXPECT_FALSE(o.self_test || o.check_update || o.after_update || o.expanded);
-}
-
 TEST(CommandLineOptions, SwitchesAndValuesAreRead) {
   CommandLineOptions o = parse_arguments({"--self-test", "--feed", "C:\\f.xml", "--orb", "tiny", "--check-update",
                                           "--expanded", "--after-update", "--country", "DE", "--lang", "de",
