@@ -11,8 +11,10 @@
 //  - json_record_to_json / dump_json: records back to JSON in field order, compact or pretty
 //    (indent 2); invalid UTF-8 in a text is written as U+FFFD instead of throwing.
 //
-// No function here lets an exception out (apart from std::bad_alloc from the writers); failures are
-// JsonResult values carrying the message.
+// Failures are JsonResult values carrying the message: no exception leaves parse_json_dom,
+// check_json_syntax or read_json_record*. JsonCursor's reads throw JsonReadError on purpose (so
+// that a custom value reader stays short); read_json_record* catch it. The writers throw only
+// std::bad_alloc.
 //
 // Describing a record (a text, an optional integer, a nested record and a list):
 //
