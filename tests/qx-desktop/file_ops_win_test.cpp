@@ -143,14 +143,5 @@ TEST_F(AppDataFolder, AFailedSaveLeavesTheOldFileIntact) {
   EXPECT_EQ(read_settings().skin, 4u);
 }
 
-TEST_F(AppDataFolder, ASavedFileReplacesTheOldOneWhole) {
-  FileOps& files = platform_file_ops();
-  ASSERT_TRUE(files.create_folders(wide_to_utf8(appdata_ + L"\\Zelvarons")));
-  ASSERT_TRUE(files.write_file(*settings_path(), std::string(100000, ' ') + "{}"));
-  save_settings(saved_state());
-  EXPECT_EQ(files.read_whole(*settings_path()).value(), settings_text(saved_state()));
-  EXPECT_EQ(names_in(appdata_ + L"\\Zelvarons"), std::vector<std::wstring>{L"settings.json"});
-}
-
 }  // namespace
 }  // namespace qx

@@ -210,11 +210,6 @@ TEST(SettingsRead, AnEmptyTitleOfAKnownAddressTakesItsKnownTitle) {
   EXPECT_FALSE(s.default_feeds);
 }
 
-TEST(SettingsRead, ActiveIsHeldToTheLastOfTwoSlots) {
-  const AppState s = state_from_text(R"({"feeds": [["https://a.example/", ""], ["https://b.example/", ""]], "active": 5})");
-  EXPECT_EQ(s.active, 1u);
-}
-
 TEST(SettingsRead, AtMostEightFeedsAndEachAddressOnce) {
   std::string feeds;
   for (int i = 0; i < 10; ++i) {
