@@ -8,16 +8,11 @@
 
 #include "file_ops.h"
 #include "unicode_text.h"
+#include "win_util.h"
 
 namespace qx {
 
 namespace {
-
-// None when the path holds a NUL, which the system would take as its end.
-std::optional<std::wstring> wide_path(std::string_view path) {
-  if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
-  return utf8_to_wide(path);
-}
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -41,18 +36,18 @@ class WindowsFileOps final : public FileOps {
   bool write_file(std::string_view path, std::string_view bytes) override {
     const std::optional<std::wstring> wide = wide_path(path);
     if (!wide) return false;
-    HANDLE file = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     bool ok = true;
     std::size_t done = 0;
     while (ok && done < bytes.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
       DWORD written = 0;
-      ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
+      ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written > 0;
       done += written;
     }
-    ok = ok && FlushFileBuffers(file);
-    return CloseHandle(file) && ok;
+    ok = ok && FlushFileBuffers(file.get());
+    return file.reset() && ok;
   }
 
   bool replace_file(std::string_view from, std::string_view to) override {
