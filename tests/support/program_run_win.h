@@ -1,0 +1,25 @@
+// Runs a Windows program to its end and collects what it wrote, for end-to-end tests.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace zvtest {
+
+struct ProgramRun {
+  DWORD exit_code = 0xFFFFFFFF;  // stays so when the program could not be started
+  std::string out;               // standard output, as written
+  std::string err;               // standard error, as written
+};
+
+// Starts exe (a UTF-8 path) with the arguments, each quoted so that the program's own argument
+// splitting gives them back unchanged, and waits at most `limit` for it to end (then it is
+// terminated and the test fails). Standard output and error go to temporary files, so a program
+// that writes a lot never blocks on a full pipe.
+ProgramRun run_program(const std::string& exe, const std::vector<std::string>& args,
+                       std::chrono::milliseconds limit = std::chrono::seconds(60));
+
+}  // namespace zvtest
