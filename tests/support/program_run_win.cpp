@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "unicode_text.h"
 
@@ -46,6 +47,38 @@ class OutputFile {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// A pipe whose write end the child inherits; read to its end once the child has it.
+class OutputPipe {
+ public:
+  OutputPipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!CreatePipe(&read_, &write_, &inherit, 0)) read_ = write_ = nullptr;
+    if (read_) SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+  }
+  ~OutputPipe() {
+    close_write();
+    if (read_) CloseHandle(read_);
+  }
+  OutputPipe(const OutputPipe&) = delete;
+  OutputPipe& operator=(const OutputPipe&) = delete;
+
+  bool ok() const { return read_ && write_; }
+  HANDLE write_end() const { return write_; }
+  void close_write() {
+    if (write_) CloseHandle(write_);
+    write_ = nullptr;
+  }
+  void drain(std::string& into) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read_, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+  }
+
+ private:
+  HANDLE read_ = nullptr;
+  HANDLE write_ = nullptr;
+};
+
 // The quoting that CommandLineToArgvW and the C runtime undo: backslashes count only before a
 // quote, where each is doubled and the quote escaped.
 void append_quoted(std::wstring& line, const std::wstring& arg) {
@@ -67,7 +100,7 @@ void append_quoted(std::wstring& line, const std::wstring& arg) {
 }  // namespace
 
 ProgramRun run_program(const std::string& exe, const std::vector<std::string>& args,
-                       std::chrono::milliseconds limit) {
+                       std::chrono::milliseconds limit, Capture capture) {
   std::wstring exe_path = qx::utf8_to_wide(exe);
   std::wstring command;
   append_quoted(command, exe_path);
@@ -79,21 +112,32 @@ ProgramRun run_program(const std::string& exe, const std::vector<std::string>& a
   line.push_back(L'\0');
 
   ProgramRun run;
-  OutputFile out, err;
-  if (out.handle() == INVALID_HANDLE_VALUE || err.handle() == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE() << "cannot make the output files: error " << GetLastError();
+  OutputFile out_file, err_file;
+  OutputPipe out_pipe, err_pipe;
+  const bool pipes = capture == Capture::Pipes;
+  if (pipes ? !out_pipe.ok() || !err_pipe.ok()
+            : out_file.handle() == INVALID_HANDLE_VALUE || err_file.handle() == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot make the output channels: error " << GetLastError();
     return run;
   }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = out.handle();
-  si.hStdError = err.handle();
+  si.hStdOutput = pipes ? out_pipe.write_end() : out_file.handle();
+  si.hStdError = pipes ? err_pipe.write_end() : err_file.handle();
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe_path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
     return run;
+  }
+  if (pipes) {
+    // Read both while the child runs, so that neither pipe fills up and blocks it.
+    out_pipe.close_write();
+    err_pipe.close_write();
+    std::thread err_reader([&] { err_pipe.drain(run.err); });
+    out_pipe.drain(run.out);
+    err_reader.join();
   }
   if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
     ADD_FAILURE() << exe << " did not end within " << limit.count() << " ms";
@@ -103,8 +147,10 @@ ProgramRun run_program(const std::string& exe, const std::vector<std::string>& a
   GetExitCodeProcess(pi.hProcess, &run.exit_code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  run.out = out.text();
-  run.err = err.text();
+  if (!pipes) {
+    run.out = out_file.text();
+    run.err = err_file.text();
+  }
   return run;
 }
 

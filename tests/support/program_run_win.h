@@ -15,11 +15,15 @@ struct ProgramRun {
   std::string err;               // standard error, as written
 };
 
+// Where the child's standard output and error go: temporary files (a program that writes a lot
+// never blocks), or pipes read while it runs (what a script capturing the output gives it).
+enum class Capture { Files, Pipes };
+
 // Starts exe (a UTF-8 path) with the arguments, each quoted so that the program's own argument
 // splitting gives them back unchanged, and waits at most `limit` for it to end (then it is
-// terminated and the test fails). Standard output and error go to temporary files, so a program
-// that writes a lot never blocks on a full pipe.
+// terminated and the test fails).
 ProgramRun run_program(const std::string& exe, const std::vector<std::string>& args,
-                       std::chrono::milliseconds limit = std::chrono::seconds(60));
+                       std::chrono::milliseconds limit = std::chrono::seconds(60),
+                       Capture capture = Capture::Files);
 
 }  // namespace zvtest
