@@ -56,7 +56,8 @@ void refresh_due_feeds(const RefreshWork& work);
 // One turn of the ticker: a pass when the bar is active, nothing otherwise.
 void refresh_ticker_turn(const RefreshWork& work);
 
-// The ticker's thread body: a turn, then REFRESH_TICK of sleep, forever.
+// The ticker's thread body: a turn, then REFRESH_TICK of sleep, forever. Started on a detached
+// thread once the window exists.
 [[noreturn]] void refresh_ticker_loop(const RefreshWork& work,
                                       const std::function<void(std::chrono::seconds)>& sleep);
 

@@ -92,6 +92,9 @@ Settings read_settings();  // the disk and "APPDATA"
 // limit: saved feeds and channels (https only, at most 8), the active index, the flags, quiet
 // hours, skin, orb size, pictures that still exist, fit, left look and orb zoom (last, after the
 // orb size). "country", "lang" and "mode" are left to the locale choice and the placement.
+// At start: read_settings (skipped for "--render" and "--self-test"), placement_from_options with
+// the file's "mode", initial_app_state, apply_settings, apply_start_locale with the file's
+// "country" and "lang", then the command-line overrides.
 void apply_settings(AppState& s, const Settings& settings, LocalFiles& files);
 
 // What save_settings writes: the record built from the state, and its exact text.
