@@ -7,38 +7,14 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_feeds.h"
+
 #include "core_error.h"
 #include "feed_text.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Eight stories with long escaped-HTML and CDATA bodies: the reader stops after the 8th story,
-// so the bodies are what make it read every byte.
-std::string make_rss(std::size_t size) {
-  const std::size_t body = (size - 4096) / 16;
-  std::string escaped;
-  while (escaped.size() < body) {
-    escaped += "&lt;p&gt;The visitors pressed &amp; pressed; a late corner &#8211; headed in &mdash; sealed it.&lt;/p&gt;\n";
-  }
-  std::string cdata;
-  while (cdata.size() < body) cdata += "<p>Second half: <a href=\"https://example.org/x?a=1&b=2\">highlights</a>.</p>\n";
-  std::string doc =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
-      "<title>Bench &amp; Co</title>\n<link>https://example.org/</link>\n";
-  for (int i = 0; i < 8; ++i) {
-    const std::string n = std::to_string(i);
-    doc += "<item>\n<title>Story " + n + ": a &lt;b&gt;late&lt;/b&gt; winner</title>\n";
-    doc += "<link>https://example.org/stories/" + n + "</link>\n<guid>id-" + n + "</guid>\n";
-    doc += "<pubDate>Tue, 02 Jan 2024 18:30:00 GMT</pubDate>\n";
-    doc += "<description>" + escaped + "</description>\n";
-    doc += "<content:encoded><![CDATA[" + cdata + "]]></content:encoded>\n";
-    doc += "<enclosure url=\"https://example.org/a/" + n + ".mp3\" type=\"audio/mpeg\" length=\"1\"/>\n</item>\n";
-  }
-  doc += "</channel>\n</rss>\n";
-  return doc;
-}
 
 // A feed in the common JSON feed layout, with many stories: the whole text becomes a value tree.
 std::string make_json(std::size_t size) {
@@ -122,7 +98,7 @@ bool run(const char* name, const std::string& data, double aim) {
 }  // namespace
 
 int main() {
-  bool ok = run("rss", make_rss(2 * 1024 * 1024 - 8 * 1024), 100);
+  bool ok = run("rss", bench::make_news_rss(2 * 1024 * 1024), 100);
   ok = run("json", make_json(2 * 1024 * 1024), 50) && ok;
   ok = run("schema", make_schema(512 * 1024), 50) && ok;
   return ok ? 0 : 1;

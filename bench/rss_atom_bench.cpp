@@ -4,44 +4,14 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_feeds.h"
+
 #include "rss_atom.h"
 #include "xml_pull_reader.h"
 
 namespace {
 
-// Eight stories (reading stops at the 8th, so every byte is read), each with long escaped-HTML
-// bodies, a CDATA body, pictures and an enclosure: what a heavy news feed looks like.
-std::string make_feed(std::size_t target_bytes) {
-  std::string body;
-  while (body.size() < target_bytes / 16) {
-    body += "&lt;p&gt;The home side pressed &amp; pressed; a late corner &#8211; headed in at the far post "
-            "&mdash; sealed it.&lt;/p&gt;\n        ";
-  }
-  std::string cdata;
-  while (cdata.size() < target_bytes / 16) {
-    cdata += "<p>Second half: <a href=\"https://example.org/x?a=1&b=2\">highlights</a> and quotes.</p>\n";
-  }
-  std::string doc =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
-      "xmlns:media=\"http://search.yahoo.com/mrss/\">\n<channel>\n  <title>Bench &amp; Co</title>\n"
-      "  <link>https://example.org/</link>\n";
-  for (int i = 0; i < 8; ++i) {
-    const std::string n = std::to_string(i);
-    doc += "  <item>\n    <title>Story " + n + ": a &lt;b&gt;late&lt;/b&gt; winner</title>\n";
-    doc += "    <link>https://example.org/stories/" + n + "</link>\n    <guid>id-" + n + "</guid>\n";
-    doc += "    <pubDate>Tue, 02 Jan 2024 18:30:00 GMT</pubDate>\n";
-    doc += "    <description>" + body + "</description>\n";
-    doc += "    <content:encoded><![CDATA[" + cdata + "]]></content:encoded>\n";
-    doc += "    <media:content url=\"https://example.org/p/" + n + "-300.jpg\" medium=\"image\" width=\"300\"/>\n";
-    doc += "    <media:content url=\"https://example.org/p/" + n + "-640.jpg\" medium=\"image\" width=\"640\"/>\n";
-    doc += "    <enclosure url=\"https://example.org/a/" + n + ".mp3\" type=\"audio/mpeg\" length=\"1\"/>\n";
-    doc += "  </item>\n";
-  }
-  doc += "</channel>\n</rss>\n";
-  return doc;
-}
-
-// The same size made of small elements: markup-dense rather than text-dense.
+// A feed made of small elements: markup-dense, where the news feed is text-dense.
 std::string make_dense_feed(std::size_t target_bytes) {
   std::string doc = "<rss version=\"2.0\"><channel><title>Dense</title>\n";
   const std::size_t per_item = target_bytes / 8;
@@ -95,7 +65,7 @@ void measure(const char* label, const std::string& doc) {
 }  // namespace
 
 int main() {
-  measure("text-dense feed", make_feed(2 * 1024 * 1024));
+  measure("text-dense feed", bench::make_news_rss(2 * 1024 * 1024));
   measure("markup-dense feed", make_dense_feed(2 * 1024 * 1024));
   return failures == 0 ? 0 : 1;
 }
