@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app_state.h"
+#include "app/app_state.h"
 #include "feed_records.h"
 
 namespace qx::test {

@@ -1,0 +1,21 @@
+// The program's entry point.
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+#include "app/command_line.h"
+#include "app/self_test.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace qx;
+  const CommandLineOptions options = parse_command_line();
+
+  // "--self-test" and "--render" with a path read no settings, so only the options place the bar.
+  std::optional<std::string_view> settings_mode;
+  const Placement placement = placement_from_options(options, settings_mode);
+
+  if (options.check_update) return 0;  // the update check is not part of this build yet; it wins over "--self-test"
+  if (options.self_test) return run_self_test(options, placement);
+  return 0;
+}
