@@ -11,7 +11,7 @@ endfunction()
 zv_bytes_of("${WORLD}" world_bytes)
 zv_bytes_of("${TRANSLATIONS}" translations_bytes)
 file(WRITE "${OUT}.tmp" "// Generated from qx-desktop/res/*.json by embed_documents.cmake; do not edit.
-#include \"embedded_resource.h\"
+#include \"app/embedded_resource.h\"
 
 #include <cstddef>
 
