@@ -50,12 +50,22 @@ bool is_bar(Placement p) { return p == Placement::SignalBarBottom || p == Placem
 float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
 
 std::uint32_t premultiplied(std::uint32_t pixel, float c, float a) {
+  if (c <= 0.0f && a <= 0.0f) return 0;
   auto channel = [&](int shift) {
     const float v = std::round(static_cast<float>((pixel >> shift) & 0xFF) * c);
     return static_cast<std::uint32_t>(std::min(255.0f, std::max(0.0f, v))) << shift;
   };
   const float alpha = std::min(255.0f, std::max(0.0f, std::round(a * 255.0f)));
   return channel(16) | channel(8) | channel(0) | (static_cast<std::uint32_t>(alpha) << 24);
+}
+
+// The rectangle grown by `by` on every side.
+Rect grown(const Rect& r, std::int32_t by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
+
+// A pixel whose centre lies a pixel or more outside a rectangle has no coverage of any rounded
+// shape inside it; checking that first spares the distance computation for most of the frame.
+bool near(const Rect& r, std::int32_t x, std::int32_t y) {
+  return x >= r.left - 1 && x <= r.right && y >= r.top - 1 && y <= r.bottom;
 }
 
 // Step 12: every pixel gets its coverage of the card as alpha, colours premultiplied; the
@@ -70,29 +80,49 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
   const bool island = placement == Placement::Island;
   const Rect shadow{card.left, card.top + ctx.s(4), card.right, card.bottom + ctx.s(4)};
   // A shadow reach of 0 would divide by zero at tiny scales: no shadow then.
-  const float reach = static_cast<float>(ctx.s(22));
+  const std::int32_t reach_px = ctx.s(22);
+  const float reach = static_cast<float>(reach_px);
+  const Rect shadow_reach = grown(shadow, std::max(0, reach_px));
   const float k = ctx.skin.light ? SHADOW_LIGHT : SHADOW_DARK;
-  PixelView px = ctx.pixels;
+  const PixelView px = ctx.pixels;
   for (std::int32_t y = 0; y < px.height; ++y) {
-    const RowSpan span = rounded_row_span(card, card_radius, y);
     std::uint32_t* row = px.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(px.width);
     const float cy = static_cast<float>(y) + 0.5f;
-    for (std::int32_t x = 0; x < px.width; ++x) {
-      if (span.contains(x)) {
-        row[x] = (row[x] & 0x00FFFFFFu) | 0xFF000000u;
-        continue;
-      }
+    auto edge = [&](std::int32_t x) {
       const float cx = static_cast<float>(x) + 0.5f;
-      float c = rounded_rect_coverage(card, card_radius, cx, cy);
-      if (orb_term && c < 1.0f) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
+      float c = near(card, x, y) ? rounded_rect_coverage(card, card_radius, cx, cy) : 0.0f;
+      if (orb_term && c < 1.0f && near(orb, x, y)) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
       float a = c;
-      if (island && c < 1.0f && reach > 0.0f) {
+      if (island && c < 1.0f && reach > 0.0f && near(shadow_reach, x, y)) {
         const float d = std::max(0.0f, rounded_rect_distance(shadow, card_radius, cx, cy)) / reach;
         const float f = clamp01(1.0f - d);
         a = c + (1.0f - c) * k * f * f * f;
       }
       row[x] = premultiplied(row[x], c, a);
+    };
+    // Columns that no shape reaches are cleared at once; only the others are worked out.
+    std::int32_t reach_left = px.width, reach_right = 0;
+    auto reaches = [&](const Rect& r, bool used) {
+      if (!used || y < r.top - 1 || y > r.bottom) return;
+      reach_left = std::min(reach_left, std::max(0, r.left - 1));
+      reach_right = std::max(reach_right, std::min(px.width, r.right + 1));
+    };
+    reaches(card, true);
+    reaches(orb, orb_term);
+    reaches(shadow_reach, island && reach > 0.0f);
+    if (reach_left >= reach_right) {
+      std::fill(row, row + px.width, 0u);
+      continue;
     }
+    std::fill(row, row + reach_left, 0u);
+    std::fill(row + reach_right, row + px.width, 0u);
+    // The columns surely inside the card keep their colour and become opaque.
+    const RowSpan span = rounded_row_span(card, card_radius, y);
+    const std::int32_t x0 = std::clamp(span.x0, reach_left, reach_right);
+    const std::int32_t x1 = std::clamp(span.x1, x0, reach_right);
+    for (std::int32_t x = reach_left; x < x0; ++x) edge(x);
+    for (std::int32_t x = x0; x < x1; ++x) row[x] |= 0xFF000000u;
+    for (std::int32_t x = x1; x < reach_right; ++x) edge(x);
   }
 }
 
