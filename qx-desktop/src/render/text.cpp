@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/saturate.h"
 #include "render/text_format.h"
 #include "unicode_text.h"
 
@@ -90,9 +91,7 @@ TextPlan plan_text(std::string_view text, const Rect& box, const TextStyle& styl
 }
 
 std::int32_t ceil_extent(float value) {
-  if (!(value > 0.0f)) return 0;
-  const float c = std::ceil(value);
-  return c >= 2147483520.0f ? INT32_MAX : static_cast<std::int32_t>(c);
+  return value > 0.0f ? saturate_i32(std::ceil(value)) : 0;
 }
 
 }  // namespace qx
