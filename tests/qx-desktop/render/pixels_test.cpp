@@ -257,6 +257,16 @@ TEST(FillRoundedRect, TouchesOnlyPixelsInsideTheSurface) {
   }
 }
 
+TEST(FillRoundedRect, ARectangleAsLargeAsTheCoordinateRangeCoversTheSurface) {
+  TestSurface s(5, 3);
+  fill_rounded_rect(s.view(), {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 8.0f, WHITE);
+  for (std::int32_t y = 0; y < 3; ++y) {
+    for (std::int32_t x = 0; x < 5; ++x) EXPECT_EQ(s.at(x, y), 0x00FFFFFFu) << x << ',' << y;
+  }
+  EXPECT_TRUE(s.guard_intact());
+  EXPECT_FALSE(rounded_row_span({INT32_MAX - 1, 0, INT32_MAX, 10}, 0.0f, 5).contains(INT32_MAX - 1));
+}
+
 TEST(FillRoundedRect, Radius24OnA20PixelBarDrawsSemicirclesOfRadius10) {
   TestSurface s(40, 20);
   fill_rounded_rect(s.view(), {0, 0, 40, 20}, 24.0f, WHITE);
