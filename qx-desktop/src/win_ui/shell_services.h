@@ -54,7 +54,8 @@ std::uint16_t minute_of_day(std::uint16_t hour, std::uint16_t minute);
 class ShellServices {
  public:
   virtual ~ShellServices() = default;
-  virtual void tray_icon(WindowHandle window, TrayCommand command, std::string_view tip) = 0;
+  // Whether the shell took the call; callers need not look.
+  virtual bool tray_icon(WindowHandle window, TrayCommand command, std::string_view tip) = 0;
   virtual void set_autostart(bool on) = 0;
   virtual bool autostart_on() = 0;  // whether the autostart value exists
   virtual void open_https_link(std::string_view text) = 0;
