@@ -126,6 +126,21 @@ TEST(VideoBlit, RoundedEdgesBlendOverOpaquePaintAndNeverOverTransparentPaint) {
   EXPECT_EQ(opaque.at(0, 0), 0xFFFFFFFFu);
 }
 
+TEST(VideoBlit, EachTargetKeepsItsOwnShapeFromFrameToFrame) {
+  // The same rectangle with another radius, and more targets than the blit keeps shapes for.
+  const Frame f(20, 20, VIDEO);
+  const PictureView frames[] = {f.view()};
+  for (int round = 0; round < 2; ++round) {
+    for (float radius : {0.0f, 10.0f, 3.0f, 12.0f, 20.0f, 0.0f, 10.0f}) {
+      Surface s(20, 20, PAINTED);
+      const VideoTarget t[] = {target({0, 0, 20, 20}, radius)};
+      blit_video_frame(s.view(), t, frames);
+      EXPECT_EQ(s.at(0, 0), radius == 0 ? 0xFFA0B0C0u : PAINTED) << radius;
+      EXPECT_EQ(s.at(10, 10), 0xFFA0B0C0u);
+    }
+  }
+}
+
 TEST(VideoBlit, NothingHappensWithoutFramesOrSurface) {
   Surface s(4, 4, PAINTED);
   const VideoTarget t[] = {target({0, 0, 4, 4})};
