@@ -5,7 +5,12 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/file_ops.h"
+#include "app/render_mode.h"
 #include "app/self_test.h"
+#include "app/settings.h"
+#include "app/start_state.h"
+#include "world/locale_choice.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace qx;
@@ -17,5 +22,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   if (options.check_update) return 0;  // the update check is not part of this build yet; it wins over "--self-test"
   if (options.self_test) return run_self_test(options, placement);
+  if (options.render) {
+    return run_render(options, build_start_state(options, Settings{}, placement, read_windows_locale_names(),
+                                                 platform_file_ops()));
+  }
   return 0;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/coverage_walk.h"
+#include "render/saturate.h"
+
 namespace qx {
 namespace {
 
@@ -40,22 +43,7 @@ std::int64_t floor_to_i64(float value) {
   return static_cast<std::int64_t>(f);
 }
 
-std::int32_t ceil_radius(float radius) {
-  if (std::isnan(radius) || radius <= 0.0f) return 0;
-  const float c = std::ceil(radius);
-  return c >= 2147483520.0f ? INT32_MAX : static_cast<std::int32_t>(c);
-}
-
-// The rows and columns of the surface that a rectangle covers.
-struct ClippedRows {
-  std::int32_t y0, y1, x0, x1;
-  bool empty() const { return y0 >= y1 || x0 >= x1; }
-};
-
-ClippedRows clip_to(PixelView surface, const Rect& rect) {
-  return {std::max(rect.top, 0), std::min(rect.bottom, surface.height), std::max(rect.left, 0),
-          std::min(rect.right, surface.width)};
-}
+std::int32_t ceil_radius(float radius) { return radius > 0.0f ? saturate_i32(std::ceil(radius)) : 0; }
 
 float centre(std::int32_t v) { return static_cast<float>(v) + 0.5f; }
 
@@ -154,25 +142,14 @@ RowSpan rounded_row_span(const Rect& rect, float radius, std::int32_t row) {
 }
 
 void fill_rounded_rect(PixelView surface, const Rect& rect, float radius, Colour colour) {
-  const ClippedRows clip = clip_to(surface, rect);
-  if (clip.empty()) return;
   const std::uint32_t packed = pack_rgb(colour);
-  for (std::int32_t y = clip.y0; y < clip.y1; ++y) {
-    std::uint32_t* line = surface.pixels + static_cast<std::ptrdiff_t>(y) * surface.width;
-    const RowSpan span = rounded_row_span(rect, radius, y);
-    for (std::int32_t x = clip.x0; x < clip.x1; ++x) {
-      if (span.contains(x)) {
-        line[x] = packed;
-        continue;
-      }
-      const float coverage = rounded_rect_coverage(rect, radius, centre(x), centre(y));
-      if (coverage >= 1.0f) {
-        line[x] = packed;
-      } else if (coverage > 0.0f) {
-        blend_pixel(line[x], colour, coverage);
-      }
+  walk_rounded_rect(surface, rect, radius, [&](std::uint32_t& pixel, float coverage) {
+    if (coverage >= 1.0f) {
+      pixel = packed;
+    } else {
+      blend_pixel(pixel, colour, coverage);
     }
-  }
+  });
 }
 
 void draw_pixels_rounded(PixelView surface, const std::uint32_t* pixels, std::size_t count, const Rect& rect,
