@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "../render/paint_fakes.h"
 #include "app/feed_slots.h"
@@ -161,6 +163,27 @@ TEST(RenderMode, FailuresGoToStandardErrorWithExitCodeOne) {
     o.size = r.size;
     EXPECT_EQ(run(o, news_state({"a"}, Placement::SignalBarBottom)), 1);
     EXPECT_EQ(run.err, r.err);
+  }
+}
+
+TEST(RenderMode, StrangeScalesGiveAFrameOrTheAllocationErrorNeverACrash) {
+  for (const float scale : {0.0f, -1.5f, std::nanf(""), 1e-3f, 4.0f, 1e30f, -1e30f,
+                            std::numeric_limits<float>::infinity()}) {
+    for (const Placement placement : {Placement::SignalBarBottom, Placement::Island, Placement::BarRight}) {
+      RenderRun run;
+      CommandLineOptions o = render_to("C:\\out.bmp");
+      o.scale = scale;
+      o.size = std::pair{640, 480};
+      AppState s = news_state({"a", "b"}, placement);
+      s.expanded = true;
+      const int code = run(o, s);
+      if (code == 0) {
+        EXPECT_EQ(run.err, "");
+        EXPECT_GE(run.written.size(), 58u);
+      } else {
+        EXPECT_EQ(run.err, "render failed: could not allocate frame\n") << scale;
+      }
+    }
   }
 }
 
