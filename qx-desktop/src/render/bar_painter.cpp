@@ -64,7 +64,7 @@ Rect grown(const Rect& r, std::int32_t by) { return {r.left - by, r.top - by, r.
 
 // A pixel whose centre lies a pixel or more outside a rectangle has no coverage of any rounded
 // shape inside it; checking that first spares the distance computation for most of the frame.
-bool near(const Rect& r, std::int32_t x, std::int32_t y) {
+bool within_reach(const Rect& r, std::int32_t x, std::int32_t y) {
   return x >= r.left - 1 && x <= r.right && y >= r.top - 1 && y <= r.bottom;
 }
 
@@ -90,10 +90,10 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
     const float cy = static_cast<float>(y) + 0.5f;
     auto edge = [&](std::int32_t x) {
       const float cx = static_cast<float>(x) + 0.5f;
-      float c = near(card, x, y) ? rounded_rect_coverage(card, card_radius, cx, cy) : 0.0f;
-      if (orb_term && c < 1.0f && near(orb, x, y)) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
+      float c = within_reach(card, x, y) ? rounded_rect_coverage(card, card_radius, cx, cy) : 0.0f;
+      if (orb_term && c < 1.0f && within_reach(orb, x, y)) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
       float a = c;
-      if (island && c < 1.0f && reach > 0.0f && near(shadow_reach, x, y)) {
+      if (island && c < 1.0f && reach > 0.0f && within_reach(shadow_reach, x, y)) {
         const float d = std::max(0.0f, rounded_rect_distance(shadow, card_radius, cx, cy)) / reach;
         const float f = clamp01(1.0f - d);
         a = c + (1.0f - c) * k * f * f * f;
