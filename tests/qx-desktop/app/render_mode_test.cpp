@@ -127,6 +127,7 @@ TEST(RenderMode, AFeedThatFailsToLoadIsPaintedInItsFailureStateAndWritten) {
   const std::uint32_t height = 0u - u32_at(run.written, 22);
   EXPECT_EQ(run.written.size(), 54u + 800u * height * 4u);
   EXPECT_FALSE(run.paint.text.drawn("Can\u2019t load this feed. Right-click to choose another.").empty());
+  EXPECT_TRUE(run.video_asked.empty());  // no video place, no player
 }
 
 TEST(RenderMode, TheItemOptionStepsStoriesAndTheStoryPictureIsFetchedAndDrawn) {
@@ -208,13 +209,6 @@ TEST(RenderMode, AnOrbFilmsFramesAreBlendedIntoTheOrb) {
       EXPECT_NE(middle & 0x00FFFFFFu, 0x00C01080u);
     }
   }
-}
-
-TEST(RenderMode, NoPlayerWithoutAVideoPlace) {
-  RenderRun run;
-  run.video_colour = 0x00FFFFFFu;
-  EXPECT_EQ(run(render_to("C:\\out.bmp"), news_state({"a"}, Placement::SignalBarBottom)), 0);
-  EXPECT_TRUE(run.video_asked.empty());
 }
 
 }  // namespace
