@@ -186,12 +186,5 @@ TEST_F(AddFeed, AnUnusableStateDropsTheFeedButTheWindowIsTold) {
   EXPECT_EQ(boxes, 0);
 }
 
-TEST(AddFeedBox, TheBoxSaysWhatToCopy) {
-  EXPECT_EQ(ADD_FEED_CAPTION, "Add feed");
-  EXPECT_EQ(ADD_FEED_FAILURE_TEXT,
-            "Copy the address of any RSS, Atom or JSON feed, or of a page that has one, then choose this again."
-            "\n\nWhat is on the clipboard now does not lead to a feed.");
-}
-
 }  // namespace
 }  // namespace qx

@@ -54,16 +54,6 @@ class HttpsAddFeed : public ::testing::Test {
   AddFeedWork work;
 };
 
-TEST_F(HttpsAddFeed, AFeedAddressIsFollowedAsItIs) {
-  server.route("/feed.xml", answer(RSS, {{"Content-Type", "application/rss+xml"}}));
-  add_feed_from_clipboard(front.url("/feed.xml"), work);
-  EXPECT_EQ(followed(), front.url("/feed.xml"));
-  EXPECT_EQ(view_snapshot(state)->feeds.back().title, "Blog feed");
-  EXPECT_EQ(saves, 1);
-  EXPECT_EQ(poster->posted, 1);
-  EXPECT_EQ(server.request_count(), 1u);
-}
-
 TEST_F(HttpsAddFeed, APageReachedThroughARedirectLeadsToItsRelativeFeed) {
   server.route("/start.html", redirect_to(302, "/blog/index.html"));
   server.route("/blog/index.html",
