@@ -4,6 +4,7 @@
 // system, so folders with any characters work. Tests pass their own FileOps.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,8 @@
 #include "local_file.h"
 
 namespace qx {
+
+inline constexpr std::chrono::milliseconds REPLACE_RETRY_TIME{400};
 
 // Reading goes to the platform's LocalFiles unless a subclass says otherwise.
 class FileOps : public LocalFiles {
@@ -22,7 +25,8 @@ class FileOps : public LocalFiles {
   // Creates or truncates the file and writes all bytes through to the disk; false on any failure
   // (the file may then hold part of the bytes).
   virtual bool write_file(std::string_view path, std::string_view bytes) = 0;
-  // Renames `from` over `to`, replacing a file that is there, in one step.
+  // Renames `from` over `to`, replacing a file that is there, in one step. On Windows a target
+  // that another program holds open is tried again for up to REPLACE_RETRY_TIME.
   virtual bool replace_file(std::string_view from, std::string_view to) = 0;
   virtual bool remove_file(std::string_view path) = 0;
 

@@ -54,7 +54,21 @@ class WindowsFileOps final : public FileOps {
     const std::optional<std::wstring> wide_from = wide_path(from);
     const std::optional<std::wstring> wide_to = wide_path(to);
     if (!wide_from || !wide_to) return false;
-    return MoveFileExW(wide_from->c_str(), wide_to->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // A virus scanner or the search indexer may hold the target open for a moment, and the
+    // rename then fails as busy or denied: those two are tried again for a short while.
+    const ULONGLONG give_up = GetTickCount64() + static_cast<ULONGLONG>(REPLACE_RETRY_TIME.count());
+    DWORD pause = 5;
+    for (;;) {
+      if (MoveFileExW(wide_from->c_str(), wide_to->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+      }
+      const DWORD error = GetLastError();
+      if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+      const ULONGLONG now = GetTickCount64();
+      if (now >= give_up) return false;
+      Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, give_up - now)));
+      pause = std::min<DWORD>(pause * 2, 50);
+    }
   }
 
   bool remove_file(std::string_view path) override {
