@@ -1,4 +1,5 @@
-// An HttpGet that answers from a table by address and records every request.
+// An HttpGet that answers from a table by address and records every request. Like a real
+// transport it hands over at most byte_limit + 1 bytes of a body.
 #pragma once
 
 #include <map>
@@ -14,7 +15,7 @@ class FakeHttp final : public qx::HttpGet {
   std::map<std::string, qx::HttpResponse> answers;  // by address; others fail as a request
   std::vector<qx::HttpRequest> requests;
 
-  // A 200 answer with the body, cut to byte_limit + 1 bytes as a transport does.
+  // A 200 answer with the body.
   void serve(const std::string& url, std::string body) {
     qx::HttpResponse r;
     r.status = 200;
