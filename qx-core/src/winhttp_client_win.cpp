@@ -14,6 +14,7 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include "http_client.h"
 #include "unicode_text.h"
 #include "url.h"
+#include "winhttp_errors.h"
 
 namespace qx {
 
@@ -91,7 +93,22 @@ struct Exchange {
   bool in_call = false;            // the thread is (about to be) blocked in a call on it
   std::string here;                // the address of the current hop
   HttpResponse progress;           // the response so far; status is set once headers arrived
+  std::atomic<DWORD> secure_failure_flags{0};  // why the server's certificate was refused
 };
+
+// WinHTTP tells why it refuses a server's certificate only through this notice, which comes
+// before the call fails with ERROR_WINHTTP_SECURE_FAILURE.
+void CALLBACK on_secure_failure(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
+  if (status != WINHTTP_CALLBACK_STATUS_SECURE_FAILURE || context == 0 || !info || length < sizeof(DWORD)) return;
+  reinterpret_cast<Exchange*>(context)->secure_failure_flags.store(*static_cast<const DWORD*>(info));
+}
+
+void watch_secure_failures(HINTERNET request, Exchange& ex) {
+  DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&ex);
+  if (WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) {
+    WinHttpSetStatusCallback(request, on_secure_failure, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+  }
+}
 
 // The exchange's request handle. The caller closes it at the deadline only while a call on it
 // is blocked; otherwise it is closed here, so it is closed exactly once.
@@ -143,39 +160,6 @@ template <class F>
 void publish(Exchange& ex, F&& change) {
   std::lock_guard lock(ex.mutex);
   change(ex.progress);
-}
-
-std::string reason_for(DWORD code) {
-  switch (code) {
-    case ERROR_WINHTTP_TIMEOUT:
-    case WSAETIMEDOUT:
-      return "timed out";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-      return "the server name could not be resolved";
-    case ERROR_WINHTTP_CANNOT_CONNECT:
-      return "could not connect";
-    case ERROR_WINHTTP_CONNECTION_ERROR:
-      return "the connection was closed";
-    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
-      return "invalid server response";
-    case ERROR_WINHTTP_REDIRECT_FAILED:
-      return "too many redirects";
-    case ERROR_WINHTTP_SECURE_FAILURE:
-    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
-      return "secure channel failure";
-    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
-    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
-    case ERROR_WINHTTP_SECURE_INVALID_CA:
-    case ERROR_WINHTTP_SECURE_INVALID_CERT:
-    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
-    case ERROR_WINHTTP_SECURE_CERT_WRONG_USAGE:
-      return "the server's certificate is not trusted";
-    case ERROR_WINHTTP_INVALID_URL:
-    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
-      return "invalid address";
-    default:
-      return "WinHTTP error " + std::to_string(code);
-  }
 }
 
 // Header values arrive as UTF-16. Code units below 0x100 are the header's own bytes (which
@@ -330,10 +314,10 @@ class WinHttpClient final : public HttpGet {
     HttpResponse r = ex->progress;
     if (r.status != 0) {
       r.error = HttpErrorKind::Read;
-      r.error_text = reason_for(ERROR_WINHTTP_TIMEOUT);
+      r.error_text = winhttp_failure_text(ERROR_WINHTTP_TIMEOUT);
     } else {
       r.error = HttpErrorKind::Request;
-      r.error_text = (ex->here.empty() ? percent_encode_unsafe(req.url) : ex->here) + ": " + reason_for(ERROR_WINHTTP_TIMEOUT);
+      r.error_text = (ex->here.empty() ? percent_encode_unsafe(req.url) : ex->here) + ": " + winhttp_failure_text(ERROR_WINHTTP_TIMEOUT);
     }
     return r;
   }
@@ -355,7 +339,7 @@ class WinHttpClient final : public HttpGet {
     }
 
     InternetHandle session = open_session(req.user_agent);
-    if (!session) return fail(HttpErrorKind::Request, resp.first_url + ": " + reason_for(GetLastError()));
+    if (!session) return fail(HttpErrorKind::Request, resp.first_url + ": " + winhttp_failure_text(GetLastError()));
 
     Url current = *first;
     int followed = 0;
@@ -366,7 +350,8 @@ class WinHttpClient final : public HttpGet {
         ex.here = here;
       }
       auto request_failed = [&](DWORD code) {
-        return fail(HttpErrorKind::Request, here + ": " + reason_for(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : code));
+        if (deadline.passed()) code = ERROR_WINHTTP_TIMEOUT;
+        return fail(HttpErrorKind::Request, here + ": " + winhttp_failure_text(code, ex.secure_failure_flags.load()));
       };
 
       std::wstring host = connect_host(current.host);
@@ -383,6 +368,7 @@ class WinHttpClient final : public HttpGet {
       if (!opened) return request_failed(GetLastError());
       ExchangeRequest request(ex, opened);
       if (!restrict_request(request.get())) return request_failed(GetLastError());
+      watch_secure_failures(request.get(), ex);
 
       set_timeouts(request.get(), deadline);
       if (!blocking_call(ex, [&] {
@@ -445,7 +431,7 @@ class WinHttpClient final : public HttpGet {
     const std::string& body = ex.progress.body;
     auto read_failed = [&](DWORD code) {
       resp.error = HttpErrorKind::Read;
-      resp.error_text = reason_for(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : code);
+      resp.error_text = winhttp_failure_text(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : code);
       std::lock_guard lock(ex.mutex);
       if (resp.body.empty()) resp.body = std::move(ex.progress.body);
     };
