@@ -166,9 +166,14 @@ std::vector<Offer> catalogue(Guarded<AppState>& state) {
   return state.with([](AppState& s) { return s.catalogue; }).value_or(std::vector<Offer>{});
 }
 
-TEST_F(Fetchers, TheCatalogueIsAskedForTheStatesCountryAndLanguage) {
+TEST_F(Fetchers, TheCatalogueIsAskedForTheStatesCountryAndLanguageAndOnlyWithAState) {
   catalog_fetch_thread(work);
   EXPECT_EQ(log, Log{catalog_url("AA", "en")});
+
+  Guarded<AppState> unset;
+  work.state = &unset;
+  catalog_fetch_thread(work);
+  EXPECT_EQ(log.size(), 1u);
 }
 
 TEST_F(Fetchers, FourUsableOffersChangeNothingAndFiveReplaceTheCatalogue) {
@@ -212,13 +217,6 @@ TEST_F(Fetchers, AReplyForALocaleThatChangedMeanwhileIsDropped) {
   service.during = [this](const std::string&) { state.with([](AppState& s) { s.lang = "de"; }); };
   catalog_fetch_thread(work);
   EXPECT_EQ(catalogue(state), preset_offers());
-}
-
-TEST_F(Fetchers, WithoutAStateTheCatalogueIsNotAskedFor) {
-  Guarded<AppState> unset;
-  work.state = &unset;
-  catalog_fetch_thread(work);
-  EXPECT_EQ(log, Log{});
 }
 
 }  // namespace
