@@ -151,6 +151,8 @@ TEST(PlayerOnThePlatform, AFilmOpensPlaysAndEnds) {
   PlayerSnapshot snap = player_snapshot(player->shared());
   EXPECT_EQ(snap.video_width, 64);
   EXPECT_EQ(snap.video_height, 36);
+  player->send(player_command::SetPaused{true});
+  EXPECT_TRUE(test::eventually([&] { return player_snapshot(player->shared()).status == PlayerStatus::Paused; }));
   // Wine's engine does not start by itself; Play (what unpausing sends) starts it anywhere.
   player->send(player_command::SetPaused{false});
   EXPECT_TRUE(test::eventually([&] { return player_snapshot(player->shared()).status == PlayerStatus::Ended; }));
