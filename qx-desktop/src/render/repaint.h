@@ -34,6 +34,18 @@ class AnimationHost {
   virtual void kill_animate_timer() = 0;
 };
 
+// The bar window's animation setting and its TIMER_ANIMATE (Windows only).
+class Win32AnimationHost final : public AnimationHost {
+ public:
+  explicit Win32AnimationHost(WindowHandle window) : window_(window) {}
+  bool client_area_animation() override;
+  void set_animate_timer() override;
+  void kill_animate_timer() override;
+
+ private:
+  WindowHandle window_;
+};
+
 void start_orb_animation(WindowPoster& window, AnimationHost& host, Guarded<AppState>& state, Instant now);
 // One TIMER_ANIMATE tick.
 void orb_animation_step(WindowPoster& window, AnimationHost& host, Guarded<AppState>& state, Instant now);
