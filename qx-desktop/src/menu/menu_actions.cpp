@@ -119,8 +119,10 @@ struct Apply {
     return effect(K::Changed);
   }
   MenuEffect operator()(const A::PlayChannel& a) const {
-    if (s.playing && s.playing->url == a.url) {
-      s.playing.reset();  // the playing channel chosen again stops
+    // The playing channel chosen again stops. A clip that plays silently by itself is not the
+    // user's channel (the menu shows no check mark for it): choosing it plays it aloud.
+    if (s.playing && !s.playing->silent && s.playing->url == a.url) {
+      s.playing.reset();
     } else {
       play_stream(s, a.url, a.title);
     }
