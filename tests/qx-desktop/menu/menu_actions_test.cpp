@@ -237,32 +237,5 @@ TEST(ApplyMenuAction, TheTableCoversEveryCommandKind) {
   EXPECT_EQ(kinds.size(), std::variant_size_v<MenuAction::Kind>);
 }
 
-TEST(ApplyMenuAction, FollowingAgainAfterUnfollowingFollowsOnceMore) {
-  AppState s = three_feeds();
-  apply_menu_action(s, A::FollowFeed{"https://b.example/feed", "B"}, false, T0);
-  ASSERT_EQ(s.feeds.size(), 2u);
-  apply_menu_action(s, A::FollowFeed{"https://b.example/feed", "B"}, false, T0);
-  ASSERT_EQ(s.feeds.size(), 3u);
-  EXPECT_EQ(s.feeds[2].title, "B");
-  EXPECT_EQ(s.active, 2u);
-}
-
-TEST(ApplyMenuAction, ANinthFeedIsNotAdded) {
-  AppState s = three_feeds();
-  for (int i = 0; i < 5; ++i) apply_menu_action(s, A::FollowFeed{"https://x.example/" + std::to_string(i), "X"}, false, T0);
-  ASSERT_EQ(s.feeds.size(), MAX_FEEDS);
-  const AppState before = s;
-  EXPECT_EQ(apply_menu_action(s, A::FollowFeed{"https://y.example/", "Y"}, false, T0).kind, K::Refresh);
-  EXPECT_EQ(s, before);
-}
-
-TEST(ApplyMenuAction, AnHourHiddenBarIsShownAgainByItsPlacement) {
-  AppState s = three_feeds();
-  apply_menu_action(s, A::HideForAnHour{}, false, T0);
-  apply_menu_action(s, A::SetPlacement{Placement::SignalBarTop}, false, T0 + 1min);
-  EXPECT_FALSE(s.hidden_until.has_value());
-  EXPECT_TRUE(s.shown);
-}
-
 }  // namespace
 }  // namespace qx
