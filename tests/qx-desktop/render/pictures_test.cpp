@@ -1,0 +1,382 @@
+#include "render/pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <limits>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include "render/picture_cache.h"
+
+namespace qx {
+namespace {
+
+Fit fit_of(FitMode mode, std::uint16_t zoom = 100, std::uint8_t x = 50, std::uint8_t y = 50) {
+  return {mode, zoom, x, y};
+}
+
+// --- framing --------------------------------------------------------------------------------
+
+TEST(FitPicture, BestFitFillsAWidePictureInASquareByCroppingAroundTheFocus) {
+  // 1000 × 500 in 200 × 200: the ratio is 2, so it fills at scale 0.4 and the width is cropped.
+  struct Case {
+    std::uint8_t focus_x;
+    float src_x0, src_x1;
+  };
+  for (const Case c : {Case{50, 0.25f, 0.75f}, Case{0, 0.0f, 0.5f}, Case{100, 0.5f, 1.0f}}) {
+    const FittedPicture f = fit_picture(1000, 500, 200, 200, fit_of(FitMode::BestFit, 100, c.focus_x));
+    EXPECT_FLOAT_EQ(f.src_x0, c.src_x0) << int{c.focus_x};
+    EXPECT_FLOAT_EQ(f.src_x1, c.src_x1) << int{c.focus_x};
+    EXPECT_EQ(f.dst_x0, 0);
+    EXPECT_EQ(f.dst_x1, 200);
+    EXPECT_FLOAT_EQ(f.src_y0, 0.0f);
+    EXPECT_FLOAT_EQ(f.src_y1, 1.0f);
+    EXPECT_EQ(f.dst_y0, 0);
+    EXPECT_EQ(f.dst_y1, 200);
+  }
+}
+
+TEST(FitPicture, TheAspectTestIncludesBothBounds) {
+  struct Case {
+    float pw, ph, bw, bh;
+    bool fills;
+  };
+  const Case cases[] = {
+      {420, 1000, 100, 100, true},  {419, 1000, 100, 100, false}, {2400, 1000, 100, 100, true},
+      {2401, 1000, 100, 100, false}, {3000, 500, 200, 200, false}, {1000, 500, 200, 200, true},
+      {300, 100, 400, 100, true},   {100, 100, 400, 100, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(best_fit_fills(c.pw, c.ph, c.bw, c.bh), c.fills) << c.pw << 'x' << c.ph;
+}
+
+TEST(FitPicture, ShowAllCentresTheWholePicture) {
+  // 3000 × 500 in 200 × 200 shows whole (ratio 6): 200 × 33.3, centred vertically.
+  const FittedPicture f = fit_picture(3000, 500, 200, 200, fit_of(FitMode::BestFit));
+  EXPECT_EQ(f.dst_x0, 0);
+  EXPECT_EQ(f.dst_x1, 200);
+  EXPECT_EQ(f.dst_y0, 83);
+  EXPECT_EQ(f.dst_y1, 116);
+  EXPECT_FLOAT_EQ(f.src_x0, 0.0f);
+  EXPECT_FLOAT_EQ(f.src_y1, 1.0f);
+  // Fill and show all regardless of the ratio.
+  EXPECT_EQ(fit_picture(3000, 500, 200, 200, fit_of(FitMode::Fill)).dst_y1, 200);
+  EXPECT_EQ(fit_picture(1000, 500, 200, 200, fit_of(FitMode::ShowAll)).dst_y0, 50);
+}
+
+TEST(FitPicture, ZoomScalesAndFocusMovesTheCrop) {
+  // A square in a square at 150 %: cropped to the middle two thirds on both axes.
+  const FittedPicture f = fit_picture(100, 100, 100, 100, fit_of(FitMode::Fill, 150, 50, 0));
+  EXPECT_NEAR(f.src_x0, 1.0f / 6.0f, 1e-6f);
+  EXPECT_NEAR(f.src_x1, 5.0f / 6.0f, 1e-6f);
+  EXPECT_FLOAT_EQ(f.src_y0, 0.0f);
+  // At 50 % it is padded instead.
+  const FittedPicture half = fit_picture(100, 100, 100, 100, fit_of(FitMode::Fill, 50));
+  EXPECT_EQ(half.dst_x0, 25);
+  EXPECT_EQ(half.dst_x1, 75);
+}
+
+TEST(FitAxis, FitsWithinHalfAPixelAndCropsBeyond) {
+  const AxisFit fits = fit_axis(1.0f, 100.4f, 100.0f, 50);
+  EXPECT_EQ(fits.dst0, 0);
+  EXPECT_EQ(fits.dst1, 100);
+  EXPECT_FLOAT_EQ(fits.src0, 0.0f);
+  EXPECT_FLOAT_EQ(fits.src1, 1.0f);
+  const AxisFit crops = fit_axis(1.0f, 101.0f, 100.0f, 0);
+  EXPECT_EQ(crops.dst0, 0);
+  EXPECT_EQ(crops.dst1, 100);
+  EXPECT_FLOAT_EQ(crops.src0, 0.0f);
+  EXPECT_NEAR(crops.src1, 100.0f / 101.0f, 1e-6f);
+  const AxisFit odd = fit_axis(1.0f, 7.0f, 10.0f, 50);  // (10 − 7) / 2 = 1.5 rounds away from zero
+  EXPECT_EQ(odd.dst0, 2);
+  EXPECT_EQ(odd.dst1, 9);
+}
+
+TEST(FitPicture, DegenerateSizesSaturateInsteadOfOverflowing) {
+  const FittedPicture huge = fit_picture(1, 1, 3e9f, 3e9f, fit_of(FitMode::ShowAll, 50));
+  EXPECT_NEAR(huge.dst_x0, 750000000, 128);  // single precision: 64 apart at this size
+  EXPECT_EQ(huge.dst_x1, INT32_MAX);  // 2.25e9
+  const FittedPicture empty = fit_picture(0, 0, 0, 0, fit_of(FitMode::BestFit));
+  EXPECT_EQ(empty.dst_x0, 0);
+  EXPECT_EQ(empty.dst_x1, 0);
+  EXPECT_EQ(empty.dst_y1, 0);
+  const FittedPicture nothing_wide = fit_picture(0, 10, 20, 20, fit_of(FitMode::BestFit));
+  EXPECT_EQ(nothing_wide.dst_x0, nothing_wide.dst_x1);
+}
+
+// --- the plan for scaling a file -------------------------------------------------------------
+
+TEST(IsCutOut, TwoTransparentCornersOfAtLeast2x2MakeALogo) {
+  using Corners = std::array<std::optional<std::uint32_t>, 4>;
+  struct Case {
+    std::uint32_t w, h;
+    Corners corners;
+    bool cut_out;
+  };
+  const auto opaque = std::optional<std::uint32_t>(0xFF112233u);
+  const auto clear = std::optional<std::uint32_t>(0x00FFFFFFu);
+  const auto faint = std::optional<std::uint32_t>(0x17000000u);  // alpha 23
+  const auto limit = std::optional<std::uint32_t>(0x18000000u);  // alpha 24 is not transparent
+  const std::optional<std::uint32_t> unread;
+  const Case cases[] = {
+      {40, 20, {clear, clear, clear, clear}, true},  {40, 20, {clear, opaque, opaque, faint}, true},
+      {40, 20, {clear, opaque, opaque, opaque}, false}, {40, 20, {clear, limit, limit, opaque}, false},
+      {40, 20, {clear, unread, unread, unread}, false}, {1, 20, {clear, clear, clear, clear}, false},
+      {2, 2, {clear, clear, opaque, opaque}, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(is_cut_out(c.w, c.h, c.corners), c.cut_out) << c.w << 'x' << c.h;
+}
+
+TEST(PlanScaledPicture, AWholePictureInASquareIsShownAt76PercentOfTheZoom) {
+  const ScalePlan plan = plan_scaled_picture(3000, 500, 200, 200, fit_of(FitMode::BestFit), false);
+  // Zoom 76: 152 × 25.3 centred.
+  EXPECT_EQ(plan.dst_x, 24);
+  EXPECT_EQ(plan.dst_width, 152);
+  EXPECT_EQ(plan.dst_y, 87);
+  EXPECT_EQ(plan.dst_height, 25);
+  EXPECT_FLOAT_EQ(plan.src_x, 0.0f);
+  EXPECT_FLOAT_EQ(plan.src_width, 3000.0f);
+  EXPECT_FLOAT_EQ(plan.src_height, 500.0f);
+  // The zoom keeps its integer part: 101 × 0.76 = 76.76 draws 76 pixels, not 77.
+  EXPECT_EQ(plan_scaled_picture(100, 100, 100, 100, fit_of(FitMode::ShowAll, 101), false).dst_width, 76);
+  // 65535 × 0.76 = 49806.6 stays within the zoom's range: the picture is 49806 pixels wide, 100 seen.
+  const ScalePlan big = plan_scaled_picture(10, 10, 100, 100, fit_of(FitMode::ShowAll, 65535), false);
+  EXPECT_NEAR(big.src_width, 10.0f * 100.0f / 49806.0f, 1e-6f);
+  // A box that is not square keeps the zoom.
+  const ScalePlan oblong = plan_scaled_picture(3000, 500, 300, 200, fit_of(FitMode::BestFit), false);
+  EXPECT_EQ(oblong.dst_width, 300);
+}
+
+TEST(PlanScaledPicture, ACutOutLogoIsShownWholeUnderBestFitOnly) {
+  // 400 × 200 in 200 × 150 would fill (ratio 1.5) and lose a third of its width.
+  const ScalePlan photo = plan_scaled_picture(400, 200, 200, 150, fit_of(FitMode::BestFit), false);
+  EXPECT_EQ(photo.dst_height, 150);
+  EXPECT_NEAR(photo.src_width, 400.0f * 2.0f / 3.0f, 1e-3f);
+  const ScalePlan logo = plan_scaled_picture(400, 200, 200, 150, fit_of(FitMode::BestFit), true);
+  EXPECT_FLOAT_EQ(logo.src_width, 400.0f);
+  EXPECT_EQ(logo.dst_y, 25);
+  EXPECT_EQ(logo.dst_height, 100);
+  const ScalePlan filled = plan_scaled_picture(400, 200, 200, 150, fit_of(FitMode::Fill), true);
+  EXPECT_EQ(filled.dst_height, 150);
+}
+
+TEST(PlanScaledPicture, TheSourceRectangleIsInPicturePixels) {
+  const ScalePlan plan = plan_scaled_picture(1000, 500, 200, 200, fit_of(FitMode::Fill, 100, 0), false);
+  EXPECT_FLOAT_EQ(plan.src_x, 0.0f);
+  EXPECT_FLOAT_EQ(plan.src_width, 500.0f);
+  EXPECT_FLOAT_EQ(plan.src_height, 500.0f);
+  EXPECT_EQ(plan.dst_width, 200);
+}
+
+// --- the cache ------------------------------------------------------------------------------
+
+struct FakeFiles {
+  std::map<std::string, std::optional<std::int64_t>> times;
+  std::map<std::string, bool> broken;
+  std::atomic<int> decodes{0};
+  std::chrono::milliseconds delay{0};
+
+  ScaledPictureCache cache() {
+    return ScaledPictureCache(
+        [this](const std::string& path, std::int32_t w, std::int32_t h, Colour padding, const Fit&) -> PixelBuffer {
+          ++decodes;
+          if (delay.count() > 0) std::this_thread::sleep_for(delay);
+          if (broken[path]) return nullptr;
+          return std::make_shared<const std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h,
+                                                                     pack_rgb(padding));
+        },
+        [this](const std::string& path) { return times[path]; });
+  }
+};
+
+const Colour PAD{30, 30, 30};
+
+TEST(PictureCache, AskingTwiceDecodesOnce) {
+  FakeFiles files;
+  files.times["a.png"] = 1;
+  auto cache = files.cache();
+  const PixelBuffer first = cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit));
+  const PixelBuffer second = cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->size(), 12u);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(files.decodes, 1);
+}
+
+TEST(PictureCache, EveryPartOfTheKeyCounts) {
+  FakeFiles files;
+  auto cache = files.cache();
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit));
+  cache.cached_scaled_picture("b.png", 4, 3, PAD, fit_of(FitMode::BestFit));
+  cache.cached_scaled_picture("a.png", 5, 3, PAD, fit_of(FitMode::BestFit));
+  cache.cached_scaled_picture("a.png", 4, 2, PAD, fit_of(FitMode::BestFit));
+  cache.cached_scaled_picture("a.png", 4, 3, WHITE, fit_of(FitMode::BestFit));
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::Fill));
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit, 101));
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit, 100, 49));
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::BestFit, 100, 50, 51));
+  EXPECT_EQ(files.decodes, 9);
+  // The padding is compared packed: a shade that rounds the same is the same entry.
+  cache.cached_scaled_picture("a.png", 4, 3, {30.2f, 29.9f, 30}, fit_of(FitMode::BestFit));
+  EXPECT_EQ(files.decodes, 9);
+}
+
+TEST(PictureCache, TheThirteenthRequestEvictsTheFirstAndHitsDoNotReorder) {
+  FakeFiles files;
+  auto cache = files.cache();
+  const auto ask = [&](int n) {
+    return cache.cached_scaled_picture("p" + std::to_string(n), 2, 2, PAD, fit_of(FitMode::Fill));
+  };
+  const PixelBuffer kept = ask(1);
+  for (int n = 2; n <= 12; ++n) ask(n);
+  ask(1);  // a hit, which does not make picture 1 any younger
+  EXPECT_EQ(files.decodes, 12);
+  ask(13);  // evicts picture 1, the oldest entry
+  EXPECT_EQ(files.decodes, 13);
+  ask(2);
+  EXPECT_EQ(files.decodes, 13);
+  ask(1);
+  EXPECT_EQ(files.decodes, 14);
+  ASSERT_TRUE(kept);  // the caller's buffer outlives its entry
+  EXPECT_EQ(kept->size(), 4u);
+}
+
+TEST(PictureCache, AFileRewrittenInPlaceIsDecodedAgain) {
+  FakeFiles files;
+  files.times["a.png"] = 100;
+  auto cache = files.cache();
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::Fill));
+  files.times["a.png"] = 200;
+  cache.cached_scaled_picture("a.png", 4, 3, PAD, fit_of(FitMode::Fill));
+  EXPECT_EQ(files.decodes, 2);
+  // Two unreadable times are equal.
+  files.times["b.png"] = std::nullopt;
+  cache.cached_scaled_picture("b.png", 4, 3, PAD, fit_of(FitMode::Fill));
+  cache.cached_scaled_picture("b.png", 4, 3, PAD, fit_of(FitMode::Fill));
+  EXPECT_EQ(files.decodes, 3);
+}
+
+TEST(PictureCache, FailuresAreCachedToo) {
+  FakeFiles files;
+  files.broken["bad.png"] = true;
+  auto cache = files.cache();
+  EXPECT_FALSE(cache.cached_scaled_picture("bad.png", 4, 3, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(cache.cached_scaled_picture("bad.png", 4, 3, PAD, fit_of(FitMode::Fill)));
+  EXPECT_EQ(files.decodes, 1);
+  // An empty box is a failure without any decoding.
+  EXPECT_FALSE(cache.cached_scaled_picture("a.png", 0, 3, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(cache.cached_scaled_picture("a.png", 3, -1, PAD, fit_of(FitMode::Fill)));
+  EXPECT_EQ(files.decodes, 1);
+}
+
+TEST(PictureCache, ABufferOfTheWrongSizeIsNeverHandedOut) {
+  ScaledPictureCache cache(
+      [](const std::string&, std::int32_t, std::int32_t, Colour, const Fit&) -> PixelBuffer {
+        return std::make_shared<const std::vector<std::uint32_t>>(3, 0u);
+      },
+      [](const std::string&) { return std::optional<std::int64_t>(); });
+  EXPECT_FALSE(cache.cached_scaled_picture("a.png", 2, 2, PAD, fit_of(FitMode::Fill)));
+}
+
+TEST(PictureCache, TwoThreadsAskingAtOnceDecodeOnce) {
+  FakeFiles files;
+  files.delay = std::chrono::milliseconds(50);
+  auto cache = files.cache();
+  PixelBuffer a, b;
+  std::thread first([&] { a = cache.cached_scaled_picture("slow.png", 8, 8, PAD, fit_of(FitMode::Fill)); });
+  std::thread second([&] { b = cache.cached_scaled_picture("slow.png", 8, 8, PAD, fit_of(FitMode::Fill)); });
+  first.join();
+  second.join();
+  EXPECT_EQ(files.decodes, 1);
+  EXPECT_EQ(a, b);
+}
+
+// --- dimmed pictures ------------------------------------------------------------------------
+
+struct FakeSource final : PictureSource {
+  PixelBuffer answer;
+  std::string path;
+  std::int32_t width = 0, height = 0;
+  Colour padding;
+  Fit fit;
+  PixelBuffer cached_scaled_picture(const std::string& p, std::int32_t w, std::int32_t h, Colour pad,
+                                    const Fit& f) override {
+    path = p;
+    width = w;
+    height = h;
+    padding = pad;
+    fit = f;
+    return answer;
+  }
+};
+
+TEST(DrawDimmedPicture, AMissingPictureIsAPlainFillThatIsNotDarkened) {
+  std::vector<std::uint32_t> memory(6 * 4, 0xFF000000u);
+  FakeSource source;
+  draw_dimmed_picture({memory.data(), 6, 4}, source, "gone.png", {2, 1, 9, 3});
+  EXPECT_EQ(source.path, "gone.png");
+  EXPECT_EQ(source.width, 7);
+  EXPECT_EQ(source.height, 2);
+  EXPECT_EQ(source.padding, (Colour{30, 30, 30}));
+  EXPECT_EQ(source.fit, fit_of(FitMode::Fill, 100, 50, 50));
+  for (std::int32_t y = 0; y < 4; ++y) {
+    for (std::int32_t x = 0; x < 6; ++x) {
+      const bool inside = x >= 2 && y >= 1 && y < 3;
+      EXPECT_EQ(memory[y * 6 + x], inside ? 0x001E1E1Eu : 0xFF000000u) << x << ',' << y;
+    }
+  }
+}
+
+TEST(DrawDimmedPicture, APictureIsCopiedAndDarkenedBy60Percent) {
+  std::vector<std::uint32_t> memory(4 * 3, 0xFF000000u);
+  FakeSource source;
+  source.answer = std::make_shared<const std::vector<std::uint32_t>>(
+      std::vector<std::uint32_t>{0xC8C8C8u, 0xFF6432u, 0x0A0A0Au, 0x000000u});
+  draw_dimmed_picture({memory.data(), 4, 3}, source, "p.png", {1, 1, 3, 3});
+  EXPECT_EQ(memory[1 * 4 + 1], 0x00505050u);  // 200 × 0.4 = 80
+  EXPECT_EQ(memory[1 * 4 + 2], 0x00662814u);  // 255, 100, 50 → 102, 40, 20
+  EXPECT_EQ(memory[2 * 4 + 1], 0x00040404u);  // 10 × 0.4 = 4
+  EXPECT_EQ(memory[2 * 4 + 2], 0x00000000u);
+  EXPECT_EQ(memory[0], 0xFF000000u);
+  EXPECT_EQ(memory[2 * 4 + 3], 0xFF000000u);
+}
+
+// --- placing a frame ------------------------------------------------------------------------
+
+TEST(FillAndPlacePicture, AOnePixelPictureFillsItsDestinationWithItsColour) {
+  const std::uint32_t one = 0xFF336699u;
+  const PictureView picture{&one, 1, 1};
+  const auto filled = fill_and_place_picture(picture, 4, 2, fit_of(FitMode::BestFit), {1, 2, 3});
+  for (std::uint32_t p : filled) EXPECT_EQ(p, 0x00336699u);
+  const auto whole = fill_and_place_picture(picture, 4, 2, fit_of(FitMode::ShowAll), {1, 2, 3});
+  const std::vector<std::uint32_t> expected{0x010203, 0x336699, 0x336699, 0x010203,
+                                            0x010203, 0x336699, 0x336699, 0x010203};
+  EXPECT_EQ(whole, expected);
+}
+
+TEST(FillAndPlacePicture, EnlargesBilinearly) {
+  const std::uint32_t pixels[] = {0x000000u, 0xFFFFFFu};
+  const auto out = fill_and_place_picture({pixels, 2, 1}, 4, 1, fit_of(FitMode::Fill), BLACK);
+  // Samples at −0.25, 0.25, 0.75 and 1.25 picture pixels, clamped at both ends.
+  const std::vector<std::uint32_t> expected{0x000000u, 0x404040u, 0xBFBFBFu, 0xFFFFFFu};
+  EXPECT_EQ(out, expected);
+}
+
+TEST(FillAndPlacePicture, CropsAroundTheFocus) {
+  const std::uint32_t pixels[] = {0x0A0A0Au, 0x141414u, 0x1E1E1Eu, 0x282828u};
+  EXPECT_EQ(fill_and_place_picture({pixels, 4, 1}, 2, 1, fit_of(FitMode::Fill), BLACK),
+            (std::vector<std::uint32_t>{0x141414u, 0x1E1E1Eu}));
+  EXPECT_EQ(fill_and_place_picture({pixels, 4, 1}, 2, 1, fit_of(FitMode::Fill, 100, 0), BLACK),
+            (std::vector<std::uint32_t>{0x0A0A0Au, 0x141414u}));
+}
+
+TEST(FillAndPlacePicture, EmptyInputGivesOnlyTheBackground) {
+  EXPECT_TRUE(fill_and_place_picture({nullptr, 0, 0}, 0, 5, fit_of(FitMode::Fill), WHITE).empty());
+  const auto out = fill_and_place_picture({nullptr, 0, 0}, 2, 2, fit_of(FitMode::Fill), WHITE);
+  EXPECT_EQ(out, std::vector<std::uint32_t>(4, 0xFFFFFFu));
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,251 @@
+// Real decoding and scaling through GDI+. The pictures are made in a temporary folder by
+// GDI+'s own encoders (PNG, JPEG) or by hand (GIF). Scaling filters differ between Wine and Windows, so colours are compared
+// well inside flat areas with a tolerance (8 per channel, 48 for JPEG's lossy blocks).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "render/gdiplus_win.h"
+#include "render/pictures.h"
+#include "unicode_text.h"
+
+namespace qx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t RED = 0xFFFF0000u;
+constexpr std::uint32_t BLUE = 0xFF0000FFu;
+constexpr std::uint32_t GREEN = 0xFF00C000u;
+constexpr std::uint32_t CLEAR = 0x00000000u;
+
+bool encoder_for(const wchar_t* mime, CLSID& clsid) {
+  UINT count = 0;
+  UINT bytes = 0;
+  if (gdip::GdipGetImageEncodersSize(&count, &bytes) != gdip::Ok || bytes == 0) return false;
+  std::vector<unsigned char> memory(bytes);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(memory.data());
+  if (gdip::GdipGetImageEncoders(count, bytes, codecs) != gdip::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (wcscmp(codecs[i].MimeType, mime) == 0) {
+      clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Writes w × h ARGB pixels as a file of the given type.
+bool write_picture(const fs::path& file, const wchar_t* mime, std::int32_t w, std::int32_t h,
+                   const std::function<std::uint32_t(std::int32_t, std::int32_t)>& pixel) {
+  if (!gdiplus_startup_once()) return false;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+  for (std::int32_t y = 0; y < h; ++y) {
+    for (std::int32_t x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = pixel(x, y);
+  }
+  gdip::Bitmap bitmap;
+  if (gdip::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()),
+                                      bitmap.put()) != gdip::Ok) {
+    return false;
+  }
+  CLSID clsid;
+  return encoder_for(mime, clsid) && gdip::GdipSaveImageToFile(bitmap.get(), file.wstring().c_str(), &clsid, nullptr) == gdip::Ok;
+}
+
+// A two-colour GIF written by hand (Wine's GIF encoder writes files its decoder refuses). The
+// LZW stream restarts after every two pixels, so its codes stay 3 bits wide.
+void write_two_colour_gif(const fs::path& file, std::uint16_t w, std::uint16_t h, std::uint32_t colour0,
+                          std::uint32_t colour1, const std::function<int(std::int32_t, std::int32_t)>& index) {
+  std::vector<unsigned char> bytes{'G', 'I', 'F', '8', '9', 'a'};
+  const auto u16 = [&](std::uint16_t v) {
+    bytes.push_back(static_cast<unsigned char>(v & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(v >> 8));
+  };
+  const auto rgb = [&](std::uint32_t c) {
+    for (int shift : {16, 8, 0}) bytes.push_back(static_cast<unsigned char>((c >> shift) & 0xFF));
+  };
+  u16(w);
+  u16(h);
+  bytes.insert(bytes.end(), {0x80, 0, 0});  // a global table of 2 colours
+  rgb(colour0);
+  rgb(colour1);
+  bytes.push_back(0x2C);
+  u16(0);
+  u16(0);
+  u16(w);
+  u16(h);
+  bytes.insert(bytes.end(), {0, 2});  // no local table; LZW minimum code size 2
+  std::vector<unsigned char> data;
+  std::uint32_t bits = 0;
+  int held = 0;
+  const auto code = [&](std::uint32_t c) {
+    bits |= c << held;
+    held += 3;
+    while (held >= 8) {
+      data.push_back(static_cast<unsigned char>(bits & 0xFF));
+      bits >>= 8;
+      held -= 8;
+    }
+  };
+  int since_clear = 2;
+  for (std::int32_t y = 0; y < h; ++y) {
+    for (std::int32_t x = 0; x < w; ++x) {
+      if (since_clear == 2) {
+        code(4);
+        since_clear = 0;
+      }
+      code(static_cast<std::uint32_t>(index(x, y)));
+      ++since_clear;
+    }
+  }
+  code(5);
+  if (held > 0) data.push_back(static_cast<unsigned char>(bits & 0xFF));
+  for (std::size_t i = 0; i < data.size(); i += 255) {
+    const std::size_t n = std::min<std::size_t>(255, data.size() - i);
+    bytes.push_back(static_cast<unsigned char>(n));
+    bytes.insert(bytes.end(), data.begin() + i, data.begin() + i + n);
+  }
+  bytes.insert(bytes.end(), {0, 0x3B});
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+int channel(std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+
+::testing::AssertionResult near_colour(std::uint32_t actual, std::uint32_t expected, int tolerance) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(channel(actual, shift) - channel(expected, shift)) > tolerance) {
+      return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not within " << std::dec
+                                           << tolerance << " of 0x" << std::hex << (expected & 0xFFFFFF);
+    }
+  }
+  if ((actual >> 24) != 0) return ::testing::AssertionFailure() << "alpha byte set: 0x" << std::hex << actual;
+  return ::testing::AssertionSuccess();
+}
+
+class PicturesOnWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("zv-pictures-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  }
+  std::string path_of(const char* name) const { return wide_to_utf8((dir / name).wstring()); }
+
+  fs::path dir;
+};
+
+TEST_F(PicturesOnWindows, DecodesPngJpegAndGif) {
+  struct Case {
+    const char* name;
+    const wchar_t* mime;
+    int tolerance;
+  };
+  const Case cases[] = {{"halves.png", L"image/png", 8}, {"halves.jpg", L"image/jpeg", 48},
+                        {"halves.gif", nullptr, 8}};
+  for (const auto& c : cases) {
+    // 16 × 8, red on the left, blue on the right: JPEG's 8 × 8 blocks stay one colour each.
+    if (c.mime == nullptr) {
+      write_two_colour_gif(dir / c.name, 16, 8, RED, BLUE, [](auto x, auto) { return x < 8 ? 0 : 1; });
+    } else {
+      ASSERT_TRUE(write_picture(dir / c.name, c.mime, 16, 8, [](auto x, auto) { return x < 8 ? RED : BLUE; }))
+          << c.name;
+    }
+    const PixelBuffer same_size =
+        platform_pictures().cached_scaled_picture(path_of(c.name), 16, 8, BLACK, {FitMode::Fill, 100, 50, 50});
+    ASSERT_TRUE(same_size) << c.name;
+    ASSERT_EQ(same_size->size(), 128u);
+    EXPECT_TRUE(near_colour((*same_size)[4 * 16 + 2], RED, c.tolerance)) << c.name;
+    EXPECT_TRUE(near_colour((*same_size)[4 * 16 + 13], BLUE, c.tolerance)) << c.name;
+    // Enlarged four times into a box of the same shape.
+    const PixelBuffer large =
+        platform_pictures().cached_scaled_picture(path_of(c.name), 64, 32, BLACK, {FitMode::BestFit, 100, 50, 50});
+    ASSERT_TRUE(large) << c.name;
+    EXPECT_TRUE(near_colour((*large)[16 * 64 + 8], RED, c.tolerance)) << c.name;
+    EXPECT_TRUE(near_colour((*large)[16 * 64 + 56], BLUE, c.tolerance)) << c.name;
+  }
+}
+
+TEST_F(PicturesOnWindows, ShowsAWholeWidePictureInASquareWithPadding) {
+  ASSERT_TRUE(write_picture(dir / "wide.png", L"image/png", 60, 10, [](auto, auto) { return GREEN; }));
+  // Ratio 6: shown whole at 76 %: 45.6 × 7.6 pixels centred in 60 × 60.
+  const PixelBuffer box =
+      platform_pictures().cached_scaled_picture(path_of("wide.png"), 60, 60, {200, 0, 200}, {FitMode::BestFit, 100, 50, 50});
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(near_colour((*box)[30 * 60 + 30], GREEN, 8));
+  EXPECT_TRUE(near_colour((*box)[10 * 60 + 30], 0xC800C8u, 0));  // padding above
+  EXPECT_TRUE(near_colour((*box)[30 * 60 + 2], 0xC800C8u, 0));   // padding beside: 76 % leaves 7 px
+}
+
+TEST_F(PicturesOnWindows, ALogoWithTransparentCornersIsShownWhole) {
+  // 40 × 20 with clear 4 × 4 corners; in a 30 × 20 box best fit would otherwise crop its sides.
+  const auto logo = [](std::int32_t x, std::int32_t y) {
+    const bool corner = (x < 4 || x >= 36) && (y < 4 || y >= 16);
+    return corner ? CLEAR : GREEN;
+  };
+  const auto photo = [](std::int32_t, std::int32_t) { return GREEN; };
+  ASSERT_TRUE(write_picture(dir / "logo.png", L"image/png", 40, 20, logo));
+  ASSERT_TRUE(write_picture(dir / "photo.png", L"image/png", 40, 20, photo));
+  const Colour padding{200, 0, 200};
+  const Fit best{FitMode::BestFit, 100, 50, 50};
+  const PixelBuffer whole = platform_pictures().cached_scaled_picture(path_of("logo.png"), 30, 20, padding, best);
+  const PixelBuffer cropped = platform_pictures().cached_scaled_picture(path_of("photo.png"), 30, 20, padding, best);
+  ASSERT_TRUE(whole);
+  ASSERT_TRUE(cropped);
+  // Shown whole: 30 × 15 from row 3, so the top row is padding and the middle of the left edge is logo.
+  EXPECT_TRUE(near_colour((*whole)[0 * 30 + 15], 0xC800C8u, 0));
+  EXPECT_TRUE(near_colour((*whole)[10 * 30 + 1], GREEN, 8));
+  EXPECT_TRUE(near_colour((*whole)[19 * 30 + 15], 0xC800C8u, 0));
+  // The opaque picture fills the box.
+  EXPECT_TRUE(near_colour((*cropped)[0 * 30 + 15], GREEN, 8));
+  EXPECT_TRUE(near_colour((*cropped)[19 * 30 + 15], GREEN, 8));
+}
+
+TEST_F(PicturesOnWindows, AMissingOrBrokenFileGivesNothing) {
+  {
+    std::ofstream text(dir / "not-a-picture.png", std::ios::binary);
+    text << "this is not a picture";
+  }
+  const Fit fill{FitMode::Fill, 100, 50, 50};
+  EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("missing.png"), 8, 8, BLACK, fill));
+  EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("not-a-picture.png"), 8, 8, BLACK, fill));
+  EXPECT_FALSE(platform_pictures().cached_scaled_picture(std::string("a\0b.png", 7), 8, 8, BLACK, fill));
+}
+
+TEST_F(PicturesOnWindows, AFileRewrittenInPlaceIsDecodedAgain) {
+  const fs::path file = dir / "changing.png";
+  const Fit fill{FitMode::Fill, 100, 50, 50};
+  ASSERT_TRUE(write_picture(file, L"image/png", 4, 4, [](auto, auto) { return RED; }));
+  const PixelBuffer before = platform_pictures().cached_scaled_picture(path_of("changing.png"), 4, 4, BLACK, fill);
+  ASSERT_TRUE(before);
+  EXPECT_TRUE(near_colour((*before)[5], RED, 8));
+
+  ASSERT_TRUE(write_picture(file, L"image/png", 4, 4, [](auto, auto) { return BLUE; }));
+  // Make sure the time differs even on a file system with a coarse clock.
+  fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(5));
+  const PixelBuffer after = platform_pictures().cached_scaled_picture(path_of("changing.png"), 4, 4, BLACK, fill);
+  ASSERT_TRUE(after);
+  EXPECT_TRUE(near_colour((*after)[5], BLUE, 8));
+}
+
+TEST_F(PicturesOnWindows, ADimmedPictureIsDarkenedOnTheSurface) {
+  ASSERT_TRUE(write_picture(dir / "grey.png", L"image/png", 8, 8, [](auto, auto) { return 0xFFC8C8C8u; }));
+  auto surface = create_dib_surface(10, 10);
+  ASSERT_TRUE(surface);
+  const PixelView view = dib_pixels(*surface);
+  draw_dimmed_picture(view, platform_pictures(), path_of("grey.png"), {1, 1, 9, 9});
+  EXPECT_TRUE(near_colour(view.pixels[5 * 10 + 5], 0x505050u, 4));  // 200 × 0.4
+  draw_dimmed_picture(view, platform_pictures(), path_of("none.png"), {1, 1, 9, 9});
+  EXPECT_TRUE(near_colour(view.pixels[5 * 10 + 5], 0x1E1E1Eu, 0));
+}
+
+}  // namespace
+}  // namespace qx
