@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,8 +24,11 @@ namespace {
 constexpr std::uint32_t OPAQUE_RED = 0xFFFF0000;
 constexpr std::uint32_t HALF_RED = 0x80800000;  // premultiplied: half of full red at half alpha
 
+std::vector<WPARAM> app_bar_notices;  // what the shell sent with WM_APP_APPBAR
+
 LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  if (message == WM_APP_APPBAR) app_bar_notices.push_back(w);
   return DefWindowProcW(window, message, w, l);
 }
 
@@ -187,6 +193,32 @@ TEST_F(BarWindow, EachEdgeIsAnAppBarOfItsThicknessAndTheFrameIsAnchoredInIt) {
     EXPECT_EQ(rect_of(window_rect_of(window.get())),
               (Rect{at.x, at.y, at.x + painter.width, at.y + painter.height}));
   }
+}
+
+TEST_F(BarWindow, AnotherAppBarAtTheSameEdgeLiftsTheBarAndMovesAreReported) {
+  // Another program's bar, 40 px at the bottom, like a taskbar.
+  UniqueWindow other = create_bar_window();
+  ASSERT_TRUE(other);
+  APPBARDATA abd{};
+  abd.cbSize = sizeof abd;
+  abd.hWnd = other.get();
+  abd.uEdge = ABE_BOTTOM;
+  ASSERT_TRUE(SHAppBarMessage(ABM_NEW, &abd));
+  const Rect screen = list_monitors().at(0).monitor;
+  abd.rc = RECT{screen.left, screen.bottom - 40, screen.right, screen.bottom};
+  SHAppBarMessage(ABM_SETPOS, &abd);
+
+  const std::optional<Rect> rect = place(Placement::SignalBarBottom, true);
+  ASSERT_TRUE(rect);
+  const std::int32_t thickness = app_bar_thickness(AppBarEdge::Bottom, dpi_scale());
+  EXPECT_EQ(*rect, (Rect{screen.left, screen.bottom - 40 - thickness, screen.right, screen.bottom - 40}));
+
+  app_bar_notices.clear();
+  abd.rc = RECT{screen.left, screen.bottom - 60, screen.right, screen.bottom};
+  SHAppBarMessage(ABM_SETPOS, &abd);
+  pump();
+  EXPECT_NE(std::find(app_bar_notices.begin(), app_bar_notices.end(), WPARAM{ABN_POSCHANGED}), app_bar_notices.end());
+  SHAppBarMessage(ABM_REMOVE, &abd);
 }
 
 TEST_F(BarWindow, TheIslandAndThePlainPathSpanTheWorkAreaWithoutAnAppBar) {
