@@ -15,6 +15,7 @@
 #include "render/repaint.h"
 #include "screen_shot_win.h"
 #include "state_test_helpers.h"
+#include "win_ui/bar_frames_win.h"
 #include "win_ui/bar_window_win.h"
 #include "win_ui/shell_services.h"
 
@@ -312,7 +313,8 @@ TEST_F(BarWindow, ClipboardTextIsReadTrimmed) {
   EXPECT_EQ(shell.clipboard_text(window.get()), std::nullopt);
 }
 
-TEST_F(BarWindow, PlaceWindowUsesTheSharedStateAndPushesAFrame) {
+// The shared state is set once per process, so this one test covers both entry points on it.
+TEST_F(BarWindow, PlaceWindowAndAShellRestartUseTheSharedState) {
   ASSERT_TRUE(APP_STATE.set(view(Placement::SignalBarTop, true)));
   place_window(window.get(), painter, player);
   pump();
@@ -321,6 +323,18 @@ TEST_F(BarWindow, PlaceWindowUsesTheSharedStateAndPushesAFrame) {
   ASSERT_TRUE(rect);
   EXPECT_EQ(rect_of(window_rect_of(window.get())), *rect);
   EXPECT_TRUE(APPBAR_REGISTERED.load());
+
+  // The program's own painter and player, after the shell came back.
+  EXPECT_NE(taskbar_created_message(), 0u);
+  ShowWindow(window.get(), SW_HIDE);
+  FULLSCREEN_APP.store(true);  // a notice the old shell can no longer clear
+  on_taskbar_created(window.get());
+  pump();
+  EXPECT_FALSE(FULLSCREEN_APP.load());
+  EXPECT_TRUE(APPBAR_REGISTERED.load());
+  EXPECT_TRUE(IsWindowVisible(window.get()));
+  EXPECT_EQ(WINDOW_RECT.load(), rect);
+  platform_shell().tray_icon(window.get(), TrayCommand::Delete, "");
 }
 
 }  // namespace
