@@ -4,6 +4,7 @@
 
 #include "app/feed_slots.h"
 #include "app/orb_zoom.h"
+#include "win_ui/video_blit.h"
 
 namespace qx {
 
@@ -33,23 +34,17 @@ int fail(const RenderSystem& system, std::string_view error) {
   return 1;
 }
 
-// Lets the player deliver frames for a while, then blends the last ones into the frame.
-void wait_for_video(const OrbMediaSource& source, PaintedFrame& frame, const RenderSystem& system) {
-  if (!system.start_player) return;
-  std::unique_ptr<RenderPlayer> player = system.start_player();
-  if (!player) return;
-  player->set_targets(video_target_sizes(frame.video_targets));
-  player->open_muted_silent(source.source);
-  const Instant opened = system.now();
-  for (;;) {
-    system.sleep(RENDER_POLL_MS);
-    const RenderPlayerProgress progress = player->progress();
-    if (progress.frames >= RENDER_MIN_FRAMES || progress.status == PlayerStatus::Failed) break;
-    const auto waited = std::chrono::duration_cast<std::chrono::seconds>(system.now() - opened);
-    if (waited >= RENDER_WAIT_LIMIT_S) break;  // more than 19 whole seconds
+// Blends the player's last frames into the places the painter left for video.
+void add_video(const OrbMediaSource& source, PaintedFrame& frame, const RenderSystem& system) {
+  if (!system.video_frames) return;
+  const std::vector<VideoFrame> frames =
+      system.video_frames(source.source, video_target_sizes(frame.video_targets));
+  std::vector<PictureView> views;
+  for (const VideoFrame& f : frames) {
+    // A frame without pixels has no size, so it matches no target and is left out.
+    views.push_back(f.pixels ? PictureView{f.pixels->data(), f.width, f.height} : PictureView{});
   }
-  player->blit_last_frames(frame);
-  player->shutdown_join();
+  blit_video_frame(dib_pixels(frame.surface), frame.video_targets, views);
 }
 
 }  // namespace
@@ -111,7 +106,7 @@ int run_render(const CommandLineOptions& options, AppState state, const RenderSy
   if (!frame) return fail(system, NO_FRAME);
 
   if (const auto source = orb_media_source(state, now); source && !frame->video_targets.empty()) {
-    wait_for_video(*source, *frame, system);
+    add_video(*source, *frame, system);
   }
 
   if (const auto error = write_bitmap_file(options.render.value_or(""), frame->surface, system)) return fail(system, *error);

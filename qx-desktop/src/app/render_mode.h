@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,33 +18,13 @@
 #include "render/bar_layout.h"
 #include "render/bar_painter.h"
 #include "result.h"
+#include "video/media_engine.h"
 
 namespace qx {
 
 inline constexpr std::int32_t RENDER_DEFAULT_WIDTH = 1920;
 inline constexpr std::int32_t RENDER_DEFAULT_HEIGHT = 1032;
-inline constexpr std::chrono::milliseconds RENDER_POLL_MS{30};
-inline constexpr std::uint64_t RENDER_MIN_FRAMES = 70;
-inline constexpr std::chrono::seconds RENDER_WAIT_LIMIT_S{20};
 inline constexpr std::int32_t BITMAP_HEADER_SIZE = 54;
-
-// What the waiting loop reads of the off-screen player.
-struct RenderPlayerProgress {
-  std::uint64_t frames = 0;  // frame lists stored so far
-  PlayerStatus status = PlayerStatus::None;
-};
-
-// An off-screen media player for one render: started, fed its targets and the source, polled,
-// then its last frames are blended into the frame and it is shut down and waited for.
-class RenderPlayer {
- public:
-  virtual ~RenderPlayer() = default;
-  virtual void set_targets(const std::vector<VideoTargetSize>& sizes) = 0;
-  virtual void open_muted_silent(const std::string& source) = 0;
-  virtual RenderPlayerProgress progress() = 0;
-  virtual void blit_last_frames(PaintedFrame& frame) = 0;
-  virtual void shutdown_join() = 0;
-};
 
 // What the mode needs of the system, so that it can run against fakes.
 struct RenderSystem {
@@ -53,10 +32,11 @@ struct RenderSystem {
   // The picture's cached file, downloading it when needed.
   std::function<std::optional<std::string>(std::string_view address)> cached_picture;
   std::function<PaintTools()> paint_tools;
-  // A new off-screen player; empty (or returning null) where no player is available.
-  std::function<std::unique_ptr<RenderPlayer>()> start_player;
+  // The last frames of an off-screen player that played the source (muted and silent) into
+  // targets of these sizes, one per target; empty when it delivered none.
+  std::function<std::vector<VideoFrame>(const std::string& source, std::vector<VideoTargetSize> sizes)>
+      video_frames;
   std::function<Instant()> now;
-  std::function<void(std::chrono::milliseconds)> sleep;
   // Creates or truncates the file and writes the bytes in one piece; the error text on failure.
   std::function<std::optional<std::string>(std::string_view path, std::string_view bytes)> write_file;
   std::function<void(std::string_view)> write_stderr;

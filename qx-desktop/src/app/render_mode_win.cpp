@@ -1,12 +1,11 @@
 // "--render" on this machine: the feed transport, the picture cache, GDI+ and the disk.
 #include <windows.h>
 
-#include <thread>
-
 #include "app/console_win.h"
 #include "app/picture_cache.h"
 #include "app/render_mode.h"
 #include "feed_fetch.h"
+#include "video/offscreen_video.h"
 #include "win_util.h"
 
 namespace qx {
@@ -38,11 +37,10 @@ int run_render(const CommandLineOptions& options, AppState state) {
   system.load_feed = [](std::string_view source) { return load_feed(source); };
   system.cached_picture = [](std::string_view address) { return cached_picture(address); };
   system.paint_tools = platform_paint_tools;
-  // The off-screen player comes with the media player; until then an orb film or a playing
-  // video is painted as it looks before its first frame.
-  system.start_player = nullptr;
+  system.video_frames = [](const std::string& source, std::vector<VideoTargetSize> sizes) {
+    return offscreen_video_frames(source, std::move(sizes));
+  };
   system.now = [] { return SteadyClock::now(); };
-  system.sleep = [](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); };
   system.write_file = write_whole_file;
   system.write_stderr = write_stderr;
   return run_render(options, std::move(state), system);

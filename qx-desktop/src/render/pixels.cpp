@@ -111,8 +111,8 @@ Colour text_colour_for(Colour background) {
 }
 
 float rounded_rect_distance(const Rect& rect, float radius, float x, float y) {
-  const float hw = static_cast<float>(rect.width()) / 2.0f;
-  const float hh = static_cast<float>(rect.height()) / 2.0f;
+  const float hw = static_cast<float>(std::int64_t{rect.right} - rect.left) / 2.0f;
+  const float hh = static_cast<float>(std::int64_t{rect.bottom} - rect.top) / 2.0f;
   const float r = std::min({radius, hw, hh});
   const float cx = (static_cast<float>(rect.left) + static_cast<float>(rect.right)) / 2.0f;
   const float cy = (static_cast<float>(rect.top) + static_cast<float>(rect.bottom)) / 2.0f;
@@ -129,16 +129,18 @@ RowSpan rounded_row_span(const Rect& rect, float radius, std::int32_t row) {
   // 64-bit sums: rectangles near the ends of the int32 range must not wrap.
   const std::int64_t c = ceil_radius(radius);
   const std::int64_t y = row;
+  std::int64_t inset = 0;
   if (y >= std::int64_t{rect.top} + c + 1 && y < std::int64_t{rect.bottom} - c - 1) {
-    return {rect.left + 1, rect.right - 1};
+    inset = 1;
+  } else if (y > rect.top && y < std::int64_t{rect.bottom} - 1) {
+    inset = c + 1;  // keeps clear of the corners
+  } else {
+    return {};
   }
-  if (y > rect.top && y < std::int64_t{rect.bottom} - 1) {
-    const std::int64_t x0 = std::int64_t{rect.left} + c + 1;
-    const std::int64_t x1 = std::int64_t{rect.right} - c - 1;
-    if (x0 >= x1) return {};
-    return {static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1)};
-  }
-  return {};
+  const std::int64_t x0 = std::int64_t{rect.left} + inset;
+  const std::int64_t x1 = std::int64_t{rect.right} - inset;
+  if (x0 >= x1) return {};
+  return {static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1)};
 }
 
 void fill_rounded_rect(PixelView surface, const Rect& rect, float radius, Colour colour) {

@@ -133,6 +133,27 @@ void PlayerLoop::tick(Instant now) {
   }
 }
 
+namespace {
+
+// A target without area gets a frame without pixels: nothing to draw, and no reason to hold back
+// the frames of the other targets (the window skips a frame whose size does not match).
+bool is_empty(const VideoTargetSize& target) { return target.width < 1 || target.height < 1; }
+
+VideoFrame empty_frame(const VideoTargetSize& target) {
+  return VideoFrame{std::make_shared<const std::vector<std::uint32_t>>(), std::max(target.width, 0),
+                    std::max(target.height, 0)};
+}
+
+VideoFrame place_gif_frame(const GifFrame& gif, const VideoTargetSize& target) {
+  if (is_empty(target)) return empty_frame(target);
+  const PictureView picture{gif.pixels.data(), gif.width, gif.height};
+  return VideoFrame{std::make_shared<const std::vector<std::uint32_t>>(
+                        fill_and_place_picture(picture, target.width, target.height, target.fit, BLACK)),
+                    target.width, target.height};
+}
+
+}  // namespace
+
 void PlayerLoop::tick_engine(EngineSource& source) {
   MediaEngine& engine = *source.engine;
   bool failed = false;
@@ -170,7 +191,7 @@ void PlayerLoop::tick_engine(EngineSource& source) {
     std::vector<VideoFrame> frames;
     frames.reserve(targets_.size());
     for (const VideoTargetSize& target : targets_) {
-      std::optional<VideoFrame> frame = engine.capture_frame(target);
+      std::optional<VideoFrame> frame = is_empty(target) ? empty_frame(target) : engine.capture_frame(target);
       if (!frame) break;
       frames.push_back(std::move(*frame));
     }
@@ -191,21 +212,6 @@ void PlayerLoop::tick_engine(EngineSource& source) {
   }
 }
 
-namespace {
-
-VideoFrame place_gif_frame(const GifFrame& gif, const VideoTargetSize& target) {
-  if (target.width < 1 || target.height < 1) {
-    // Nothing to draw into; the window skips a frame whose size does not match its target.
-    return VideoFrame{std::make_shared<const std::vector<std::uint32_t>>(), std::max(target.width, 0),
-                      std::max(target.height, 0)};
-  }
-  const PictureView picture{gif.pixels.data(), gif.width, gif.height};
-  return VideoFrame{std::make_shared<const std::vector<std::uint32_t>>(
-                        fill_and_place_picture(picture, target.width, target.height, target.fit, BLACK)),
-                    target.width, target.height};
-}
-
-}  // namespace
 
 void PlayerLoop::tick_gif(GifSource& gif, Instant now) {
   const bool due = now >= gif.due;

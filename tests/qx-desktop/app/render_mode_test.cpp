@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "../render/paint_fakes.h"
 #include "app/feed_slots.h"
@@ -67,37 +69,15 @@ TEST(RenderSize, TheOptionOrTheDefaultAndNoneWithoutABitmap) {
 
 // --- the mode ---
 
-// What the fake player was told; it outlives the player the mode owns.
-struct PlayerLog {
-  std::uint64_t frames_per_poll = 1;
-  PlayerStatus status = PlayerStatus::Playing;
-  bool started = false;
-  std::vector<VideoTargetSize> targets;
-  std::string opened;
-  std::uint64_t polls = 0;
-  bool blitted = false, joined = false;
-};
-
-class FakePlayer : public RenderPlayer {
- public:
-  explicit FakePlayer(PlayerLog& log) : log_(log) { log_.started = true; }
-  void set_targets(const std::vector<VideoTargetSize>& sizes) override { log_.targets = sizes; }
-  void open_muted_silent(const std::string& source) override { log_.opened = source; }
-  RenderPlayerProgress progress() override { return {++log_.polls * log_.frames_per_poll, log_.status}; }
-  void blit_last_frames(PaintedFrame&) override { log_.blitted = true; }
-  void shutdown_join() override { log_.joined = true; }
-
- private:
-  PlayerLog& log_;
-};
-
 struct RenderRun {
   Harness paint;
   std::optional<std::string> write_error;
   std::string written_path, written, err;
   std::vector<std::string> pictures_asked;
   Result<QxFeedV1, std::string> feed = qx::err(std::string("http error: offline"));
-  std::optional<PlayerLog> player;
+  // Frames of one colour for every target, when set.
+  std::optional<std::uint32_t> video_colour;
+  std::vector<std::pair<std::string, std::vector<VideoTargetSize>>> video_asked;
   Instant clock = test::T0;
 
   int operator()(const CommandLineOptions& options, AppState state) {
@@ -108,12 +88,17 @@ struct RenderRun {
       return std::string("C:\\cache\\1.img");
     };
     system.paint_tools = [&] { return paint.tools(); };
-    system.start_player = [&]() -> std::unique_ptr<RenderPlayer> {
-      if (!player) return nullptr;
-      return std::make_unique<FakePlayer>(*player);
+    system.video_frames = [&](const std::string& source, std::vector<VideoTargetSize> sizes) {
+      video_asked.emplace_back(source, sizes);
+      std::vector<VideoFrame> frames;
+      if (!video_colour) return frames;
+      for (const VideoTargetSize& t : sizes) {
+        const std::size_t n = static_cast<std::size_t>(t.width) * static_cast<std::size_t>(t.height);
+        frames.push_back({std::make_shared<const std::vector<std::uint32_t>>(n, *video_colour), t.width, t.height});
+      }
+      return frames;
     };
     system.now = [&] { return clock; };
-    system.sleep = [&](std::chrono::milliseconds ms) { clock += ms; };
     system.write_file = [&](std::string_view path, std::string_view bytes) {
       written_path = path;
       written = bytes;
@@ -181,37 +166,55 @@ TEST(RenderMode, FailuresGoToStandardErrorWithExitCodeOne) {
   }
 }
 
-TEST(RenderMode, AnOrbFilmWaitsForSeventyFramesOrTwentySecondsOrAFailure) {
-  struct Row {
-    std::uint64_t frames_per_poll;
-    PlayerStatus status;
-    std::uint64_t polls;
-  };
-  const Row rows[] = {
-      {1, PlayerStatus::Playing, 70},  // the 70th frame ends the wait
-      {0, PlayerStatus::Playing, 667},  // 667 × 30 ms passes 20 s
-      {0, PlayerStatus::Failed, 1},
-  };
-  for (const Row& r : rows) {
-    RenderRun run;
-    run.player = PlayerLog{r.frames_per_poll, r.status};
-    AppState s = news_state({"a"}, Placement::SignalBarBottom);
-    s.orb_image = "C:\\loop.mp4";
-    EXPECT_EQ(run(render_to("C:\\out.bmp"), s), 0);
-    ASSERT_TRUE(run.player->started);
-    EXPECT_EQ(run.player->opened, "C:\\loop.mp4");
-    EXPECT_EQ(run.player->targets.size(), 1u);
-    EXPECT_EQ(run.player->polls, r.polls);
-    EXPECT_TRUE(run.player->blitted);
-    EXPECT_TRUE(run.player->joined);
+TEST(RenderMode, StrangeScalesGiveAFrameOrTheAllocationErrorNeverACrash) {
+  for (const float scale : {0.0f, -1.5f, std::nanf(""), 1e-3f, 4.0f, 1e30f, -1e30f,
+                            std::numeric_limits<float>::infinity()}) {
+    for (const Placement placement : {Placement::SignalBarBottom, Placement::Island, Placement::BarRight}) {
+      RenderRun run;
+      CommandLineOptions o = render_to("C:\\out.bmp");
+      o.scale = scale;
+      o.size = std::pair{640, 480};
+      AppState s = news_state({"a", "b"}, placement);
+      s.expanded = true;
+      const int code = run(o, s);
+      if (code == 0) {
+        EXPECT_EQ(run.err, "");
+        EXPECT_GE(run.written.size(), 58u);
+      } else {
+        EXPECT_EQ(run.err, "render failed: could not allocate frame\n") << scale;
+      }
+    }
   }
 }
 
-TEST(RenderMode, NoPlayerWithoutVideoPlaces) {
+TEST(RenderMode, AnOrbFilmsFramesAreBlendedIntoTheOrb) {
+  for (const bool delivered : {true, false}) {
+    RenderRun run;
+    if (delivered) run.video_colour = 0x00C01080u;
+    AppState s = news_state({"a"}, Placement::SignalBarBottom);
+    s.orb_image = "C:\\loop.mp4";
+    CommandLineOptions o = render_to("C:\\out.bmp");
+    o.size = std::pair{600, 200};
+    EXPECT_EQ(run(o, s), 0);
+    ASSERT_EQ(run.video_asked.size(), 1u);
+    EXPECT_EQ(run.video_asked[0].first, "C:\\loop.mp4");
+    ASSERT_EQ(run.video_asked[0].second.size(), 1u);
+    // The orb's middle: the film's colour when frames came, else the painted orb.
+    const std::int32_t x = 600 * 12 / 100, y = 28;
+    const std::uint32_t middle = u32_at(run.written, 54 + (static_cast<std::size_t>(y) * 600 + x) * 4);
+    if (delivered) {
+      EXPECT_EQ(middle, 0xFFC01080u);
+    } else {
+      EXPECT_NE(middle & 0x00FFFFFFu, 0x00C01080u);
+    }
+  }
+}
+
+TEST(RenderMode, NoPlayerWithoutAVideoPlace) {
   RenderRun run;
-  run.player = PlayerLog{};
+  run.video_colour = 0x00FFFFFFu;
   EXPECT_EQ(run(render_to("C:\\out.bmp"), news_state({"a"}, Placement::SignalBarBottom)), 0);
-  EXPECT_FALSE(run.player->started);
+  EXPECT_TRUE(run.video_asked.empty());
 }
 
 }  // namespace

@@ -295,6 +295,35 @@ TEST(ActionButton, TranslatedAndEnabledForTheDefaultFeedsDisabledWithoutALink) {
   EXPECT_EQ(h2.text.drawn("No link")[0].style.colour, c.secondary);
 }
 
+// Every placement, look and size paints a frame of the layout's size; run under the address
+// sanitizer this also shows that nothing is drawn outside the surface.
+TEST(Painter, EveryPlacementAndLookPaintsAFrameOfTheLayoutsSize) {
+  for (const Placement placement : {Placement::SignalBarBottom, Placement::SignalBarTop, Placement::Island,
+                                    Placement::BarLeft, Placement::BarRight}) {
+    for (const OrbSize orb : {OrbSize::XL, OrbSize::Tiny}) {
+      for (const float scale : {1.0f, 1.25f, 2.0f}) {
+        for (const bool game : {false, true}) {
+          for (const bool expanded : {false, true}) {
+            Harness h;
+            AppState s = news_state({"a", "b", "c"}, placement);
+            s.orb_size = orb;
+            s.expanded = expanded;
+            s.left = game ? LeftStyle::team() : LeftStyle::picture_at("C:\\side.png");
+            s.orb_image = "C:\\me.gif";
+            s.feeds[0].items[0].media = QxMedia{"video", "https://example.com/v.mp4", std::nullopt};
+            if (game) s.feeds[0].score = test::score("in");
+            for (const std::int32_t width : {120, 1600}) {
+              PaintedFrame frame = h.paint(s, width, 300, scale);
+              EXPECT_EQ(frame.surface.width(), h.layout.width);
+              EXPECT_EQ(frame.surface.height(), h.layout.height);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(Painter, NoFrameWhenTheSurfaceCannotBeMade) {
   Harness h;
   AppState s = news_state({"a"}, Placement::SignalBarBottom);

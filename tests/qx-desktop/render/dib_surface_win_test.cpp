@@ -7,11 +7,6 @@
 namespace qx {
 namespace {
 
-TEST(DibSurfaceOnWindows, StartsGdiplusOnceAndForAll) {
-  EXPECT_TRUE(gdiplus_startup_once());
-  EXPECT_TRUE(gdiplus_startup_once());
-}
-
 TEST(DibSurfaceOnWindows, IsTopDownMemoryThatGdiDrawsInto) {
   auto surface = create_dib_surface(4, 3);
   ASSERT_TRUE(surface.has_value());

@@ -78,12 +78,6 @@ TEST(PackRgb, HoldsChannelsAbove255SoTheyCannotSpillIntoTheirNeighbours) {
   EXPECT_EQ(pack_rgb({std::numeric_limits<float>::infinity(), 0, 0}), 0xFF0000u);
 }
 
-TEST(MixColour, WeighsTheSecondColourByT) {
-  EXPECT_EQ(mix_colour(BLACK, WHITE, 0.0f), BLACK);
-  EXPECT_EQ(mix_colour(BLACK, WHITE, 1.0f), WHITE);
-  EXPECT_EQ(mix_colour({100, 0, 50}, {200, 100, 50}, 0.25f), (Colour{125, 25, 50}));
-}
-
 TEST(BlendChannel, BlendsOneChannelInPlace) {
   // Green 0x20 halfway to 0x40 gives 0x30, shifted back into place; the other channels are dropped.
   EXPECT_EQ(blend_channel(0xFF102030u, 0.5f, 8, 64.0f), 0x3000u);
@@ -255,6 +249,16 @@ TEST(FillRoundedRect, TouchesOnlyPixelsInsideTheSurface) {
     }
     EXPECT_TRUE(s.guard_intact());
   }
+}
+
+TEST(FillRoundedRect, ARectangleAsLargeAsTheCoordinateRangeCoversTheSurface) {
+  TestSurface s(5, 3);
+  fill_rounded_rect(s.view(), {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 8.0f, WHITE);
+  for (std::int32_t y = 0; y < 3; ++y) {
+    for (std::int32_t x = 0; x < 5; ++x) EXPECT_EQ(s.at(x, y), 0x00FFFFFFu) << x << ',' << y;
+  }
+  EXPECT_TRUE(s.guard_intact());
+  EXPECT_FALSE(rounded_row_span({INT32_MAX - 1, 0, INT32_MAX, 10}, 0.0f, 5).contains(INT32_MAX - 1));
 }
 
 TEST(FillRoundedRect, Radius24OnA20PixelBarDrawsSemicirclesOfRadius10) {

@@ -27,6 +27,7 @@ struct FakeEngineScript {
   std::vector<std::string> calls;  // "mute 1", "pause", "play", "seek 0"
   std::deque<std::uint32_t> events;
   std::optional<std::int64_t> frame_time;
+  bool advancing = false;  // every tick brings a new frame
   bool ended = false;
   bool video = true;
   VideoSize size{640, 360};
@@ -86,6 +87,7 @@ class FakeEngine final : public MediaEngine {
   }
   std::optional<std::int64_t> video_stream_tick() override {
     std::lock_guard<std::mutex> lock(s_->mutex);
+    if (s_->advancing) s_->frame_time = s_->frame_time.value_or(0) + 1;
     return s_->frame_time;
   }
   std::optional<VideoFrame> capture_frame(const VideoTargetSize& target) override {

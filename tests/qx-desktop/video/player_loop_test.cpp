@@ -192,6 +192,19 @@ TEST_F(PlayerLoopTest, ASetWithAMissingFrameIsNotPublished) {
   EXPECT_EQ(player_snapshot(shared).serial, 0u);
 }
 
+TEST_F(PlayerLoopTest, ATargetWithoutAreaDoesNotHoldBackTheOthers) {
+  loop.handle(SetTargets{{target(0, 9), target(4, 3), target(-3, 2)}}, T0);
+  open("https://example.com/clip.mp4");
+  new_frame_time(100);
+  loop.tick(T0);
+  const PlayerSnapshot snap = player_snapshot(shared);
+  ASSERT_EQ(snap.frames.size(), 3u);
+  EXPECT_TRUE(snap.frames[0].pixels->empty());
+  EXPECT_EQ(snap.frames[1].pixels->size(), 12u);
+  EXPECT_EQ(snap.frames[2].width, 0);
+  EXPECT_EQ(platform.next->captures, 1);  // the engine is asked only for the real one
+}
+
 TEST_F(PlayerLoopTest, FrameNoticesAreNotQueuedTwice) {
   loop.handle(SetTargets{{target(4, 3)}}, T0);
   open("https://example.com/clip.mp4");
