@@ -34,7 +34,7 @@ HttpRequest build_http_agent() {
   return request;
 }
 
-Result<std::string, std::string> fetch_feed(HttpGet& http, std::string_view address) {
+Result<FetchedPage, std::string> fetch_feed_page(HttpGet& http, std::string_view address) {
   if (!starts_with_https(address)) return err(std::string("only https:// feeds are supported"));
 
   HttpRequest request = build_http_agent();
@@ -49,7 +49,14 @@ Result<std::string, std::string> fetch_feed(HttpGet& http, std::string_view addr
   }
   if (response.error == HttpErrorKind::Read) return err("read error: " + response.error_text);
   if (response.body.size() > MAX_FEED_BYTES) return err(std::string("that feed is larger than 2 MB"));
-  return decode_feed_body(response.content_type, response.body);
+  return FetchedPage{decode_feed_body(response.content_type, response.body),
+                     response.redirected ? response.final_url : std::string(address)};
+}
+
+Result<std::string, std::string> fetch_feed(HttpGet& http, std::string_view address) {
+  auto page = fetch_feed_page(http, address);
+  if (!page) return err(std::move(page).error());
+  return std::move(page->text);
 }
 
 Result<std::string, std::string> fetch_feed(std::string_view address) {

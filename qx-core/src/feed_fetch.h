@@ -29,6 +29,14 @@ HttpRequest build_http_agent();
 Result<std::string, std::string> fetch_feed(HttpGet& http, std::string_view address);
 Result<std::string, std::string> fetch_feed(std::string_view address);  // platform transport
 
+// The same fetch, with the address the text came from: the last one when redirects were
+// followed, else the address as given (relative links in the text are seen from there).
+struct FetchedPage {
+  std::string text;
+  std::string final_url;
+};
+Result<FetchedPage, std::string> fetch_feed_page(HttpGet& http, std::string_view address);
+
 // A source that names an existing local file (or folder) is read from disk as UTF-8
 // ("file error: ..."); anything else is fetched. The text is then parsed into a feed; a parse
 // failure gives the feed error's display text.

@@ -7,7 +7,9 @@
 // - redirects are followed by the transport itself, at most max_redirects hops; a hop from
 //   "https://" to anything that is not "https://" is refused, and plain "http://" is used only
 //   for the loopback address 127.0.0.1 (a local test or update server);
-// - the overall deadline covers the whole exchange, redirects and body included;
+// - the overall deadline covers the whole exchange, redirects and body included, and holds
+//   however slowly the server sends (a trickled handshake, headers or body): get() returns a
+//   time-out within moments of it;
 // - the body is never read past byte_limit + 1 bytes, so the caller can tell "exactly the limit"
 //   from "too large" without the transport ever holding more.
 #pragma once

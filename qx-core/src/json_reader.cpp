@@ -27,6 +27,38 @@ std::string line_column_of(std::string_view text, std::size_t index) {
   return "line " + std::to_string(line) + ", column " + std::to_string(index - line_start + 1);
 }
 
+// Error texts reach the user, so every piece of the input they quote is made valid UTF-8 (U+FFFD
+// for what is not) and cut, by characters, to a few dozen: a bad token can be a megabyte long.
+constexpr std::size_t MAX_QUOTED_CHARS = 40;
+constexpr std::size_t MAX_MESSAGE_CHARS = 300;
+constexpr std::string_view ELLIPSIS = "…";
+
+enum class Keep { Head, Tail };
+
+std::string bounded_excerpt(std::string_view raw, std::size_t max_chars, Keep keep) {
+  const std::string text = sanitize_utf8(raw);
+  const std::size_t count = char_count(text);
+  if (count <= max_chars) return text;
+  if (keep == Keep::Head) return std::string(utf8_prefix_chars(text, max_chars)).append(ELLIPSIS);
+  const std::size_t skip = utf8_prefix_chars(text, count - max_chars).size();
+  return std::string(ELLIPSIS).append(std::string_view(text).substr(skip));
+}
+
+// The quoted excerpt that follows `opening` in m ("last read: '" or "parsing '"), shortened in
+// place. It ends at the last "'" before `closing` (or at the last "'" of the message).
+void shorten_quoted(std::string& m, std::string_view opening, std::string_view closing, Keep keep) {
+  const std::size_t at = m.find(opening);
+  if (at == std::string::npos) return;
+  const std::size_t start = at + opening.size();
+  std::size_t end = closing.empty() ? std::string::npos : m.rfind(closing);
+  if (end == std::string::npos || end < start) end = m.rfind('\'');
+  if (end == std::string::npos || end < start) return;
+  m.replace(start, end - start, bounded_excerpt(std::string_view(m).substr(start, end - start), MAX_QUOTED_CHARS, keep));
+}
+
+// The safety net for every message: valid UTF-8 and bounded.
+std::string bounded_message(std::string_view m) { return bounded_excerpt(m, MAX_MESSAGE_CHARS, Keep::Head); }
+
 // Where the first array or object deeper than JSON_MAX_DEPTH opens (strings skipped).
 std::size_t find_depth_overflow(std::string_view t) {
   int depth = 0;
@@ -51,27 +83,26 @@ std::size_t find_depth_overflow(std::string_view t) {
 }
 
 // nlohmann's message without its "[json.exception.<kind>.<id>] " prefix, always in the
-// "parse error at line L, column C: ..." form. The excerpt of the token being read is shortened:
-// it can be a whole megabyte-long string, and the message ends up in front of the user.
-std::string library_message(std::string_view text, std::size_t position, const std::string& last_token,
-                            const std::exception& ex) {
+// "parse error at line L, column C: ..." form, with the excerpt of the input it quotes shortened.
+std::string library_message(std::string_view text, std::size_t position, const std::exception& ex) {
   std::string m = ex.what();
   if (m.rfind("[json.exception.", 0) == 0) {
     const std::size_t close = m.find("] ");
     if (close != std::string::npos) m.erase(0, close + 2);
   }
-  constexpr std::size_t MAX_EXCERPT = 64;
-  if (last_token.size() > MAX_EXCERPT) {
-    const std::string whole = "last read: '" + last_token + "'";
-    const std::size_t at = m.find(whole);
-    if (at != std::string::npos) {
-      m.replace(at, whole.size(), "last read: '…" + last_token.substr(last_token.size() - MAX_EXCERPT) + "'");
-    }
-  }
+  shorten_quoted(m, "last read: '", "'; expected ", Keep::Tail);
+  shorten_quoted(m, "parsing '", "", Keep::Head);  // "number overflow parsing '1000…'"
   // Other errors (a number too large for a double) get the same form; `position` stands just
   // past the offending token, and the column names its last byte.
   if (m.rfind("parse error", 0) != 0) m = "parse error at " + line_column_of(text, position ? position - 1 : 0) + ": " + m;
-  return m;
+  return bounded_message(m);
+}
+
+// The library reads a NUL byte between tokens as the end of the input, so "[1]\0junk" would pass;
+// anything after the value but whitespace is an error, and so is a NUL in the middle.
+std::string nul_message(std::string_view text, std::size_t at) {
+  return "parse error at " + line_column_of(text, at) +
+         ": syntax error while parsing value - invalid literal; last read: '<U+0000>'; expected end of input";
 }
 
 // Receives nlohmann's parse events; builds the tree when Build, and enforces the depth limit.
@@ -100,9 +131,8 @@ class SaxHandler {
     return true;
   }
 
-  bool parse_error(std::size_t position, const std::string& last_token, const nlohmann::json::exception& ex) {
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::json::exception& ex) {
     error_position_ = position;
-    error_token_ = last_token;
     error_ = ex.what();
     failed_ = true;
     return false;
@@ -111,7 +141,6 @@ class SaxHandler {
   bool depth_exceeded() const { return depth_exceeded_; }
   bool failed() const { return failed_; }
   std::size_t error_position() const { return error_position_; }
-  const std::string& error_token() const { return error_token_; }
   const std::string& error() const { return error_; }
 
  private:
@@ -159,7 +188,6 @@ class SaxHandler {
   bool depth_exceeded_ = false;
   bool failed_ = false;
   std::size_t error_position_ = 0;
-  std::string error_token_;
   std::string error_;
 };
 
@@ -175,18 +203,26 @@ JsonResult<Unit> run_sax(std::string_view text, Json* root) {
     SaxHandler<Build> handler(root);
     const char* begin = text.data();
     const bool ok = Json::sax_parse(begin, begin + text.size(), &handler, Json::input_format_t::json, true, false);
-    if (ok) return Unit{};
+    const std::size_t nul = text.find('\0');
+    if (ok) {
+      if (nul != std::string_view::npos) return err(nul_message(text, nul));
+      return Unit{};
+    }
     if (handler.depth_exceeded()) {
       return err("parse error at " + line_column_of(text, find_depth_overflow(text)) +
                  ": more than " + std::to_string(JSON_MAX_DEPTH) + " nested arrays and objects");
     }
     if (handler.failed()) {
-      return err(library_message(text, handler.error_position(), handler.error_token(),
-                                 LibraryException(handler.error())));
+      // A NUL between tokens reads as an early end; one inside a string has its own message.
+      if (nul != std::string_view::npos && handler.error_position() == nul + 1 &&
+          handler.error().find("unexpected end of input") != std::string::npos) {
+        return err(nul_message(text, nul));
+      }
+      return err(library_message(text, handler.error_position(), LibraryException(handler.error())));
     }
     return err(std::string("parse error: unexpected end of input"));
   } catch (const std::exception& e) {
-    return err(library_message(text, text.size(), {}, e));
+    return err(library_message(text, text.size(), e));
   }
 }
 
@@ -196,7 +232,9 @@ bool is_ws(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 std::string describe_float(std::string_view token) {
   double d = 0;
   const auto [p, ec] = std::from_chars(token.data(), token.data() + token.size(), d);
-  if (ec != std::errc() || p != token.data() + token.size() || !std::isfinite(d)) return std::string(token);
+  if (ec != std::errc() || p != token.data() + token.size() || !std::isfinite(d)) {
+    return bounded_excerpt(token, MAX_QUOTED_CHARS, Keep::Head);
+  }
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, d);
   std::string s(buf, r.ptr);
@@ -206,7 +244,8 @@ std::string describe_float(std::string_view token) {
 
 // The printable form of a string inside a message: quoted, with quotes, backslashes and control
 // characters escaped.
-std::string quote_for_message(std::string_view s) {
+std::string quote_for_message(std::string_view raw) {
+  const std::string s = bounded_excerpt(raw, MAX_QUOTED_CHARS, Keep::Head);
   std::string out = "\"";
   for (char c : s) {
     switch (c) {
@@ -283,7 +322,7 @@ std::string JsonCursor::position_text() const {
   return " at line " + std::to_string(line_) + " column " + std::to_string(pos_ - line_start_);
 }
 
-void JsonCursor::fail(std::string_view message) const { throw JsonReadError{std::string(message) + position_text()}; }
+void JsonCursor::fail(std::string_view message) const { throw JsonReadError{bounded_message(message) + position_text()}; }
 
 void JsonCursor::fail_syntax(std::string_view what) const { fail(what); }
 
@@ -618,7 +657,7 @@ std::string duplicate_field(std::string_view key) { return "duplicate field `" +
 
 std::string unknown_field(std::string_view key, const std::vector<std::string_view>& expected) {
   std::string m = "unknown field `";
-  m.append(key).append("`, ");
+  m.append(bounded_excerpt(key, MAX_QUOTED_CHARS, Keep::Head)).append("`, ");
   if (expected.empty()) return m.append("there are no fields");
   m.append(expected.size() > 2 ? "expected one of " : "expected ");
   for (std::size_t i = 0; i < expected.size(); ++i) {

@@ -47,6 +47,16 @@ class UniqueHandle {
 // take as its end and so silently cut the path short.
 std::optional<std::wstring> wide_path(std::string_view path);
 
+// A function of a system DLL looked up at run time. The program must start on the first Windows
+// 10 release, so functions added later are never imported; null where this Windows lacks one.
+template <class Fn>
+Fn system_function(const wchar_t* module, const char* name) {
+  HMODULE handle = GetModuleHandleW(module);
+  if (!handle) handle = LoadLibraryExW(module, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!handle) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(handle, name)));
+}
+
 // The system's text for an error code (English where the system has it), without the trailing
 // line break; "error {n}" when there is none.
 std::string system_message(DWORD code);

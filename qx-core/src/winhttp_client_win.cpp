@@ -2,21 +2,32 @@
 //
 // WinHTTP is used in its plainest form and the rest is done here, the same way on Windows and
 // under Wine: redirects are followed by hand (WinHTTP's own following hides the final address
-// and would take a non-http Location as a relative path), and the overall deadline is applied by
-// giving every blocking call only the time that is left (WinHTTP has no overall time-out, and
-// closing a handle from another thread does not wake a blocked call under Wine).
+// and would take a non-http Location as a relative path).
+//
+// The overall deadline: every blocking call gets only the time that is left, but WinHTTP's
+// receive timer starts again with every byte, so a server that trickles its headers, its TLS
+// handshake or its body could keep a call blocked far past the deadline. The exchange therefore
+// runs on a thread of its own while the caller waits until it ends or the deadline passes. At the
+// deadline the caller returns a time-out at once and closes the request handle, which wakes the
+// blocked call when the next byte arrives (or its own time-out fires); the thread then ends.
 #include <windows.h>
 #include <winhttp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "http_client.h"
 #include "unicode_text.h"
 #include "url.h"
+#include "winhttp_errors.h"
 
 namespace qx {
 
@@ -56,7 +67,8 @@ class InternetHandle {
 
 class Deadline {
  public:
-  explicit Deadline(std::chrono::milliseconds timeout) : end_(Clock::now() + timeout) {}
+  explicit Deadline(Clock::time_point end) : end_(end) {}
+  Clock::time_point end() const { return end_; }
   bool passed() const { return Clock::now() >= end_; }
   // What is left, at least 1 ms: a 0 would mean "no time-out" to WinHTTP.
   DWORD remaining_ms() const {
@@ -70,37 +82,84 @@ class Deadline {
   Clock::time_point end_;
 };
 
-std::string reason_for(DWORD code) {
-  switch (code) {
-    case ERROR_WINHTTP_TIMEOUT:
-    case WSAETIMEDOUT:
-      return "timed out";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-      return "the server name could not be resolved";
-    case ERROR_WINHTTP_CANNOT_CONNECT:
-      return "could not connect";
-    case ERROR_WINHTTP_CONNECTION_ERROR:
-      return "the connection was closed";
-    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
-      return "invalid server response";
-    case ERROR_WINHTTP_REDIRECT_FAILED:
-      return "too many redirects";
-    case ERROR_WINHTTP_SECURE_FAILURE:
-    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
-      return "secure channel failure";
-    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
-    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
-    case ERROR_WINHTTP_SECURE_INVALID_CA:
-    case ERROR_WINHTTP_SECURE_INVALID_CERT:
-    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
-    case ERROR_WINHTTP_SECURE_CERT_WRONG_USAGE:
-      return "the server's certificate is not trusted";
-    case ERROR_WINHTTP_INVALID_URL:
-    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
-      return "invalid address";
-    default:
-      return "WinHTTP error " + std::to_string(code);
+// What the waiting caller and the exchange's thread share. The thread writes `progress` only
+// under the lock (the caller may copy it at the deadline) and reads it freely, as its only writer.
+struct Exchange {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool finished = false;
+  bool abandoned = false;          // the caller returned at the deadline
+  HINTERNET request = nullptr;     // the open request handle, while the thread owns one
+  bool in_call = false;            // the thread is (about to be) blocked in a call on it
+  std::string here;                // the address of the current hop
+  HttpResponse progress;           // the response so far; status is set once headers arrived
+  std::atomic<DWORD> secure_failure_flags{0};  // why the server's certificate was refused
+};
+
+// WinHTTP tells why it refuses a server's certificate only through this notice, which comes
+// before the call fails with ERROR_WINHTTP_SECURE_FAILURE.
+void CALLBACK on_secure_failure(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
+  if (status != WINHTTP_CALLBACK_STATUS_SECURE_FAILURE || context == 0 || !info || length < sizeof(DWORD)) return;
+  reinterpret_cast<Exchange*>(context)->secure_failure_flags.store(*static_cast<const DWORD*>(info));
+}
+
+void watch_secure_failures(HINTERNET request, Exchange& ex) {
+  DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&ex);
+  if (WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) {
+    WinHttpSetStatusCallback(request, on_secure_failure, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
   }
+}
+
+// The exchange's request handle. The caller closes it at the deadline only while a call on it
+// is blocked; otherwise it is closed here, so it is closed exactly once.
+class ExchangeRequest {
+ public:
+  ExchangeRequest(Exchange& ex, HINTERNET h) : ex_(ex), h_(h) {
+    std::lock_guard lock(ex_.mutex);
+    ex_.request = h_;
+  }
+  ExchangeRequest(const ExchangeRequest&) = delete;
+  ExchangeRequest& operator=(const ExchangeRequest&) = delete;
+  ~ExchangeRequest() {
+    std::lock_guard lock(ex_.mutex);
+    if (ex_.request == h_) WinHttpCloseHandle(h_);
+    ex_.request = nullptr;
+  }
+  HINTERNET get() const { return h_; }
+
+ private:
+  Exchange& ex_;
+  HINTERNET h_;
+};
+
+// Runs one call that may block on the network. After the caller gave up, it is not made (the
+// handle may already be closed) and fails with ERROR_WINHTTP_OPERATION_CANCELLED.
+template <class F>
+bool blocking_call(Exchange& ex, F&& call) {
+  {
+    std::lock_guard lock(ex.mutex);
+    if (ex.abandoned) {
+      SetLastError(ERROR_WINHTTP_OPERATION_CANCELLED);
+      return false;
+    }
+    ex.in_call = true;
+  }
+  const BOOL ok = call();
+  const DWORD code = GetLastError();
+  std::lock_guard lock(ex.mutex);
+  ex.in_call = false;
+  if (ex.abandoned) {
+    SetLastError(ERROR_WINHTTP_OPERATION_CANCELLED);
+    return false;
+  }
+  SetLastError(code);
+  return ok != FALSE;
+}
+
+template <class F>
+void publish(Exchange& ex, F&& change) {
+  std::lock_guard lock(ex.mutex);
+  change(ex.progress);
 }
 
 // Header values arrive as UTF-16. Code units below 0x100 are the header's own bytes (which
@@ -209,19 +268,62 @@ class WinHttpClient final : public HttpGet {
  public:
   HttpResponse get(const HttpRequest& request) override {
     try {
-      return run(request);
+      return wait_for_exchange(request);
     } catch (...) {
-      HttpResponse r;
-      r.error = HttpErrorKind::Request;
-      r.error_text = percent_encode_unsafe(request.url) + ": out of memory";
-      return r;
+      return failed(request, "out of memory");
     }
   }
 
  private:
-  static HttpResponse run(const HttpRequest& req) {
+  static HttpResponse failed(const HttpRequest& request, std::string_view reason) {
+    HttpResponse r;
+    r.error = HttpErrorKind::Request;
+    r.error_text = percent_encode_unsafe(request.url) + ": " + std::string(reason);
+    return r;
+  }
+
+  static HttpResponse wait_for_exchange(const HttpRequest& req) {
+    const Deadline deadline(Clock::now() + req.timeout);
+    auto ex = std::make_shared<Exchange>();
+    auto work = [ex, req, deadline] {
+      HttpResponse r;
+      try {
+        r = run(req, deadline, *ex);
+      } catch (...) {
+        r = failed(req, "out of memory");
+      }
+      std::lock_guard lock(ex->mutex);
+      ex->progress = std::move(r);
+      ex->finished = true;
+      ex->ended.notify_all();
+    };
+    try {
+      std::thread(work).detach();
+    } catch (const std::system_error&) {
+      work();  // no thread to be had: the per-call time-outs alone bound the wait
+    }
+
+    std::unique_lock lock(ex->mutex);
+    if (ex->ended.wait_until(lock, deadline.end(), [&] { return ex->finished; })) return std::move(ex->progress);
+
+    ex->abandoned = true;
+    if (ex->in_call && ex->request) {
+      WinHttpCloseHandle(ex->request);
+      ex->request = nullptr;
+    }
+    HttpResponse r = ex->progress;
+    if (r.status != 0) {
+      r.error = HttpErrorKind::Read;
+      r.error_text = winhttp_failure_text(ERROR_WINHTTP_TIMEOUT);
+    } else {
+      r.error = HttpErrorKind::Request;
+      r.error_text = (ex->here.empty() ? percent_encode_unsafe(req.url) : ex->here) + ": " + winhttp_failure_text(ERROR_WINHTTP_TIMEOUT);
+    }
+    return r;
+  }
+
+  static HttpResponse run(const HttpRequest& req, const Deadline& deadline, Exchange& ex) {
     HttpResponse resp;
-    Deadline deadline(req.timeout);
     auto fail = [&resp](HttpErrorKind kind, std::string text) {
       resp.error = kind;
       resp.error_text = std::move(text);
@@ -231,19 +333,25 @@ class WinHttpClient final : public HttpGet {
     auto first = parse_url(req.url);
     if (!first) return fail(HttpErrorKind::Request, percent_encode_unsafe(req.url) + ": invalid address");
     resp.first_url = resp.final_url = first->to_string();
+    publish(ex, [&](HttpResponse& p) { p.first_url = p.final_url = resp.first_url; });
     if (!is_allowed_request_url(*first)) {
       return fail(HttpErrorKind::Request, resp.first_url + ": only https:// addresses are supported");
     }
 
     InternetHandle session = open_session(req.user_agent);
-    if (!session) return fail(HttpErrorKind::Request, resp.first_url + ": " + reason_for(GetLastError()));
+    if (!session) return fail(HttpErrorKind::Request, resp.first_url + ": " + winhttp_failure_text(GetLastError()));
 
     Url current = *first;
     int followed = 0;
     for (;;) {
       std::string here = current.to_string();
+      {
+        std::lock_guard lock(ex.mutex);
+        ex.here = here;
+      }
       auto request_failed = [&](DWORD code) {
-        return fail(HttpErrorKind::Request, here + ": " + reason_for(code));
+        if (deadline.passed()) code = ERROR_WINHTTP_TIMEOUT;
+        return fail(HttpErrorKind::Request, here + ": " + winhttp_failure_text(code, ex.secure_failure_flags.load()));
       };
 
       std::wstring host = connect_host(current.host);
@@ -255,19 +363,23 @@ class WinHttpClient final : public HttpGet {
       DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
       if (current.scheme == "https") flags |= WINHTTP_FLAG_SECURE;
       std::wstring target = utf8_to_wide(current.path);
-      InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", target.c_str(), nullptr,
-                                                WINHTTP_NO_REFERER, accept, flags));
-      if (!request) return request_failed(GetLastError());
+      HINTERNET opened = WinHttpOpenRequest(connection.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                            accept, flags);
+      if (!opened) return request_failed(GetLastError());
+      ExchangeRequest request(ex, opened);
       if (!restrict_request(request.get())) return request_failed(GetLastError());
+      watch_secure_failures(request.get(), ex);
 
       set_timeouts(request.get(), deadline);
-      if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
-        return request_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      if (!blocking_call(ex, [&] {
+            return WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
+          })) {
+        return request_failed(GetLastError());
       }
       if (deadline.passed()) return request_failed(ERROR_WINHTTP_TIMEOUT);
       set_timeouts(request.get(), deadline);
-      if (!WinHttpReceiveResponse(request.get(), nullptr)) {
-        return request_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      if (!blocking_call(ex, [&] { return WinHttpReceiveResponse(request.get(), nullptr); })) {
+        return request_failed(GetLastError());
       }
       if (deadline.passed()) return request_failed(ERROR_WINHTTP_TIMEOUT);
 
@@ -290,12 +402,20 @@ class WinHttpClient final : public HttpGet {
         ++followed;
         resp.redirected = true;
         resp.final_url = current.to_string();
+        publish(ex, [&](HttpResponse& p) {
+          p.redirected = true;
+          p.final_url = resp.final_url;
+        });
         continue;
       }
 
       resp.status = static_cast<int>(status);
       if (!query_header(request.get(), WINHTTP_QUERY_CONTENT_TYPE, resp.content_type)) resp.content_type.clear();
-      read_body(request.get(), deadline, req.byte_limit, resp);
+      publish(ex, [&](HttpResponse& p) {
+        p.status = resp.status;
+        p.content_type = resp.content_type;
+      });
+      read_body(request.get(), deadline, req.byte_limit, ex, resp);
       return resp;
     }
   }
@@ -303,42 +423,50 @@ class WinHttpClient final : public HttpGet {
   // Reads until the end of the body or byte_limit + 1 bytes, whichever comes first. Asking
   // how much is waiting before each read keeps every wait short enough for the deadline (a
   // plain read blocks until its whole buffer is full).
-  static void read_body(HINTERNET request, const Deadline& deadline, std::size_t limit, HttpResponse& resp) {
+  static void read_body(HINTERNET request, const Deadline& deadline, std::size_t limit, Exchange& ex,
+                        HttpResponse& resp) {
     const std::size_t cap = limit == static_cast<std::size_t>(-1) ? limit : limit + 1;
-    std::string& body = resp.body;
+    // The body grows in the shared progress, where the caller finds it at the deadline; this
+    // thread is its only writer.
+    const std::string& body = ex.progress.body;
     auto read_failed = [&](DWORD code) {
       resp.error = HttpErrorKind::Read;
-      resp.error_text = reason_for(code);
+      resp.error_text = winhttp_failure_text(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : code);
+      std::lock_guard lock(ex.mutex);
+      if (resp.body.empty()) resp.body = std::move(ex.progress.body);
     };
+    std::string chunk;
     while (body.size() < cap) {
       if (deadline.passed()) return read_failed(ERROR_WINHTTP_TIMEOUT);
       set_timeouts(request, deadline);
       DWORD available = 0;
-      if (!WinHttpQueryDataAvailable(request, &available)) {
+      if (!blocking_call(ex, [&] { return WinHttpQueryDataAvailable(request, &available); })) {
         const DWORD code = GetLastError();
         // Wine's WinHTTP sometimes fails on a chunked body whose only chunk is the last, empty
         // one, with this code; nothing was lost: the body is empty.
         if (code == ERROR_INSUFFICIENT_BUFFER && body.empty() && is_chunked(request)) break;
-        return read_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : code);
+        return read_failed(code);
       }
       if (available == 0) break;
       std::size_t want = std::min({static_cast<std::size_t>(available), cap - body.size(), READ_CHUNK});
-      std::size_t have = body.size();
-      body.resize(have + want);
+      chunk.resize(want);
       DWORD got = 0;
-      if (!WinHttpReadData(request, body.data() + have, static_cast<DWORD>(want), &got)) {
-        body.resize(have);
-        return read_failed(deadline.passed() ? ERROR_WINHTTP_TIMEOUT : GetLastError());
+      if (!blocking_call(ex, [&] { return WinHttpReadData(request, chunk.data(), static_cast<DWORD>(want), &got); })) {
+        return read_failed(GetLastError());
       }
-      body.resize(have + got);
       if (got == 0) break;
+      publish(ex, [&](HttpResponse& p) { p.body.append(chunk.data(), got); });
+    }
+    {
+      std::lock_guard lock(ex.mutex);
+      resp.body = std::move(ex.progress.body);
     }
     // Under Wine a connection that closes early simply ends the body; a body shorter than its
     // declared length is damaged, not complete.
     std::string declared;
-    if (body.size() < cap && query_header(request, WINHTTP_QUERY_CONTENT_LENGTH, declared)) {
+    if (resp.body.size() < cap && query_header(request, WINHTTP_QUERY_CONTENT_LENGTH, declared)) {
       auto length = parse_content_length(declared);
-      if (length && body.size() < *length) read_failed(ERROR_WINHTTP_CONNECTION_ERROR);
+      if (length && resp.body.size() < *length) read_failed(ERROR_WINHTTP_CONNECTION_ERROR);
     }
   }
 };

@@ -154,6 +154,17 @@ TEST(FetchFeed, TheBodyIsDecodedByItsContentType) {
   EXPECT_EQ(*fetch_feed(http, "https://feeds.example/x"), "bad \xEF\xBF\xBD utf-8");
 }
 
+TEST(FetchFeed, APageNamesTheAddressItCameFromAfterRedirects) {
+  FakeHttp http;
+  http.answer.body = "<html></html>";
+  EXPECT_EQ(fetch_feed_page(http, "https://feeds.example/x")->final_url, "https://feeds.example/x");
+  http.answer.redirected = true;
+  http.answer.final_url = "https://www.feeds.example/blog/";
+  auto page = fetch_feed_page(http, "https://feeds.example/x");
+  EXPECT_EQ(page->final_url, "https://www.feeds.example/blog/");
+  EXPECT_EQ(page->text, "<html></html>");
+}
+
 // --- loading: which source is which -----------------------------------------------------------
 
 TEST(LoadFeed, AnExistingPathIsReadFromDiskEvenIfItLooksLikeAHostName) {

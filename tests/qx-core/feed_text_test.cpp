@@ -57,6 +57,14 @@ TEST(ParseFeedText, SchemaFeedsHaveTheirOwnLimitCheckedAfterTheSyntax) {
   EXPECT_EQ(message(parse_feed_text(json_feed_of_size(1'000'000))), "ok");
 }
 
+TEST(ParseFeedText, AJsonFeedFollowedByANulByteAndMoreIsRefusedOnEveryPath) {
+  const std::string junk("\0not json }}}", 13);
+  const std::string story_list = R"([{"title":"t","url":"https://a.example/"}])";
+  EXPECT_EQ(message(parse_feed_text(story_list)), "ok");
+  EXPECT_THAT(message(parse_feed_text(story_list + junk)), StartsWith("serialization error: parse error at line 1, column 43"));
+  EXPECT_THAT(message(parse_feed_text(schema_feed() + junk)), StartsWith("serialization error: parse error"));
+}
+
 TEST(ParseFeedText, SchemaFeedsAreReadAsTheyAreAndValidated) {
   CoreResult<QxFeedV1> r = parse_feed_text(schema_feed(0, "  Spaced  title  "));
   ASSERT_TRUE(r.ok()) << message(r);

@@ -68,7 +68,7 @@ TEST_F(Https, ACertificateThatNoTrustedAuthoritySignedIsRefused) {
   // Wine reports a failed chain as a secure channel failure; Windows may name the certificate.
   std::string prefix = "http error: " + stranger.url("/feed") + ": ";
   EXPECT_TRUE(r.error() == prefix + "secure channel failure" ||
-              r.error() == prefix + "the server's certificate is not trusted")
+              r.error() == prefix + "the server's certificate is not from a trusted authority")
       << r.error();
   EXPECT_EQ(server.request_count(), 0u);
 }

@@ -1,5 +1,7 @@
 #include "json_reader.h"
 
+#include "unicode_text.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -122,6 +124,78 @@ TEST(JsonDom, TheExcerptOfAHugeBadTokenIsShortened) {
   ASSERT_FALSE(r.ok());
   EXPECT_LT(r.error().size(), 400u);
   EXPECT_THAT(r.error(), HasSubstr("last read: '…xxx"));
+}
+
+TEST(JsonDom, NothingButWhitespaceMayFollowTheValueNotEvenAfterANulByte) {
+  struct Case {
+    std::string text;
+    const char* column;  // of the first byte that is not whitespace after the value
+  };
+  const Case cases[] = {
+      {std::string("[1]\0not json }}}", 17), "column 4"},
+      {std::string("{}\0", 3), "column 3"},
+      {std::string("[1] \n\0x", 7), "line 2, column 1"},
+      {std::string("\"a\"\0", 4), "column 4"},
+      {std::string("12\0", 3), "column 3"},
+      {std::string("[1,\0]", 5), "column 4"},
+      {"[1] x", "column 5"},
+      {"[1] 2", "column 5"},
+  };
+  for (const Case& c : cases) {
+    JsonResult<nlohmann::json> dom = parse_json_dom(c.text);
+    ASSERT_FALSE(dom.ok()) << c.text;
+    EXPECT_THAT(dom.error(), HasSubstr(c.column)) << c.text;
+    EXPECT_FALSE(check_json_syntax(c.text).ok()) << c.text;
+    EXPECT_FALSE(read_json_record<Venue>(c.text).ok()) << c.text;
+  }
+  EXPECT_TRUE(parse_json_dom("[1] \n\t\r ").ok());
+  EXPECT_FALSE(read_json_record<Venue>(std::string("{\"city\":\"c\"}\0}", 15)).ok());
+}
+
+// Every message quotes at most a few dozen characters of the input, cut between characters, and
+// is valid UTF-8 whatever bytes came in.
+TEST(JsonMessages, StayShortAndValidUtf8WhateverTheInput) {
+  const std::string e_acute = "\xC3\xA9";
+  std::string many_e;
+  for (int i = 0; i < 5000; ++i) many_e += e_acute;
+  const std::string million_digits = "1" + std::string(1'000'000, '0');
+  const std::string tiny = "0." + std::string(1'000'000, '0') + "1";
+  const std::vector<std::string> texts = {
+      "[\"" + many_e + "\\q\"]",                   // bad escape after many two-byte characters
+      "[\"" + many_e + "\xFF\"]",                   // an ill-formed byte in a string
+      "[\xFF\xFE]",                                // ill-formed bytes outside strings
+      "[tru" + e_acute + "]",                      // a literal cut inside a character
+      "[" + million_digits + "]",                  // a number too large for a double
+      million_digits,
+  };
+  const std::vector<std::string> records = {
+      with_member(R"("percent":)" + tiny),                      // read as a float: described
+      with_member("\"rank\":\"" + many_e + "\""),              // a string of the wrong type
+      R"({"app":"a","size":1,")" + many_e + "\":1}",           // an unknown key
+  };
+  std::vector<std::string> messages;
+  for (const std::string& t : texts) {
+    JsonResult<nlohmann::json> r = parse_json_dom(t);
+    ASSERT_FALSE(r.ok());
+    messages.push_back(r.error());
+  }
+  JsonResult<Team> percent = read_json_record<Team>(records[0]);
+  JsonResult<Team> rank = read_json_record<Team>(records[1]);
+  JsonResult<Notice> key = read_json_record<Notice>(records[2]);
+  ASSERT_FALSE(percent.ok() || rank.ok() || key.ok());
+  messages.insert(messages.end(), {percent.error(), rank.error(), key.error()});
+
+  for (const std::string& m : messages) {
+    EXPECT_TRUE(is_valid_utf8(m)) << m;
+    EXPECT_LT(char_count(m), 400u) << m;
+  }
+  EXPECT_THAT(messages[0], HasSubstr("last read: '…" + e_acute + e_acute));
+  EXPECT_THAT(messages[1], HasSubstr("\xEF\xBF\xBD"));  // U+FFFD for the ill-formed byte
+  EXPECT_THAT(messages[4], HasSubstr("number overflow parsing '10000"));
+  EXPECT_THAT(messages[6], StartsWith("invalid type: floating point `0.0000"));
+  EXPECT_THAT(messages[7], HasSubstr("invalid type: string \"" + e_acute + e_acute));
+  EXPECT_THAT(messages[8], StartsWith("unknown field `" + e_acute));
+  EXPECT_THAT(messages[8], HasSubstr("expected `app` or `size` at line 1 column"));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -163,6 +163,19 @@ void LocalHttpServer::route(std::string target, Handler handler) {
   routes_[std::move(target)] = std::move(handler);
 }
 
+void LocalHttpServer::drip_to_every_connection(std::string bytes, std::chrono::milliseconds interval) {
+  std::lock_guard lock(mutex_);
+  drip_all_.emplace(std::move(bytes), interval);
+}
+
+bool LocalHttpServer::drip(std::uintptr_t client, std::string_view bytes, std::chrono::milliseconds interval) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0 && !pause(interval)) return false;
+    if (!send_all(static_cast<SOCKET>(client), bytes.substr(i, 1))) return false;
+  }
+  return true;
+}
+
 std::vector<ReceivedRequest> LocalHttpServer::requests() const {
   std::lock_guard lock(mutex_);
   return received_;
@@ -207,6 +220,16 @@ void LocalHttpServer::serve(std::uintptr_t client) {
     closesocket(s);
   };
 
+  std::optional<std::pair<std::string, std::chrono::milliseconds>> drip_all;
+  {
+    std::lock_guard lock(mutex_);
+    drip_all = drip_all_;
+  }
+  if (drip_all) {
+    drip(client, drip_all->first, drip_all->second);
+    return finish();
+  }
+
   std::string head;
   char buffer[4096];
   while (head.find("\r\n\r\n") == std::string::npos && head.size() < MAX_REQUEST_HEAD) {
@@ -249,7 +272,8 @@ void LocalHttpServer::serve(std::uintptr_t client) {
   if (r.framing == Framing::ContentLength) out += "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
   if (r.framing == Framing::Chunked) out += "Transfer-Encoding: chunked\r\n";
   out += "Connection: close\r\n\r\n";
-  if (!send_all(s, out)) return finish();
+  const bool head_sent = r.head_drip_interval.count() > 0 ? drip(client, out, r.head_drip_interval) : send_all(s, out);
+  if (!head_sent) return finish();
 
   std::string_view body = r.body;
   if (r.close_after) body = body.substr(0, std::min(*r.close_after, body.size()));

@@ -34,6 +34,7 @@ struct ServedResponse {
   std::string body;
   Framing framing = Framing::ContentLength;
   std::chrono::milliseconds headers_delay{0};  // pause before the status line
+  std::chrono::milliseconds head_drip_interval{0};  // when set, the status line and headers go a byte at a time
   std::chrono::milliseconds drip_interval{0};  // when set, the body goes drip_bytes at a time
   std::size_t drip_bytes = 1;
   std::optional<std::size_t> close_after;      // send only this many body bytes, then close
@@ -71,6 +72,10 @@ class LocalHttpServer {
   void route(std::string target, ServedResponse response);
   void route(std::string target, Handler handler);
 
+  // From now on every connection gets these bytes, one per interval, without its request being
+  // read first: a server that trickles its side of a TLS handshake, say.
+  void drip_to_every_connection(std::string bytes, std::chrono::milliseconds interval);
+
   std::vector<ReceivedRequest> requests() const;
   std::size_t request_count() const;
 
@@ -78,6 +83,7 @@ class LocalHttpServer {
   void accept_loop();
   void serve(std::uintptr_t client);
   bool pause(std::chrono::milliseconds d);  // false when the server is stopping
+  bool drip(std::uintptr_t client, std::string_view bytes, std::chrono::milliseconds interval);
 
   std::uintptr_t listener_;
   std::uint16_t port_ = 0;
@@ -85,6 +91,7 @@ class LocalHttpServer {
   std::condition_variable stop_cv_;
   bool stopping_ = false;
   std::map<std::string, Handler> routes_;
+  std::optional<std::pair<std::string, std::chrono::milliseconds>> drip_all_;
   std::vector<ReceivedRequest> received_;
   std::vector<std::uintptr_t> clients_;
   std::vector<std::thread> workers_;

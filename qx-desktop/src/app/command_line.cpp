@@ -139,7 +139,8 @@ std::optional<float> parse_option_float(std::string_view text) {
   if (text.front() == '+') text.remove_prefix(1);
   float value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  // Out of range (too large for a float) is no number rather than an infinity.
+  // Out of the float's range is no number: too large would read as an infinity, and too small
+  // (1e-50) as 0, a value the user never gave.
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/check_update.h"
 #include "app/command_line.h"
 #include "app/file_ops.h"
 #include "app/render_mode.h"
@@ -20,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::optional<std::string_view> settings_mode;
   const Placement placement = placement_from_options(options, settings_mode);
 
-  if (options.check_update) return 0;  // the update check is not part of this build yet; it wins over "--self-test"
+  if (options.check_update) return run_check_update();  // wins over "--self-test"
   if (options.self_test) return run_self_test(options, placement);
   if (options.render) {
     return run_render(options, build_start_state(options, Settings{}, placement, read_windows_locale_names(),

@@ -258,21 +258,31 @@ Settings read_settings(LocalFiles& files, const std::optional<std::string>& appd
 Settings read_settings() { return read_settings(platform_local_files(), environment_variable("APPDATA")); }
 
 void apply_settings(AppState& s, const Settings& f, LocalFiles& files) {
-  // 1. Slots: saved https feeds, else the older single feed; each address once.
-  std::vector<FeedSlot> slots;
+  // 1. Slots: the first 8 saved https entries, else the older single feed. "active" counts
+  // those entries as the file has them; an address written twice by hand becomes one slot, and
+  // the active one stays the feed the saved entry named.
+  std::vector<const SavedFeed*> entries;
   if (f.feeds) {
     for (const SavedFeed& saved : *f.feeds) {
-      if (slots.size() >= MAX_FEEDS) break;
-      if (is_https(saved.url)) append_feed_slot(slots, saved.url, title_or_none(saved.title));
+      if (entries.size() >= MAX_FEEDS) break;
+      if (is_https(saved.url)) entries.push_back(&saved);
     }
   }
-  if (slots.empty() && f.feed_url && is_https(*f.feed_url)) {
+  std::vector<FeedSlot> slots;
+  std::size_t active = 0;
+  if (!entries.empty()) {
+    const std::size_t chosen = static_cast<std::size_t>(std::min<std::uint64_t>(f.active.value_or(0), entries.size() - 1));
+    for (const SavedFeed* saved : entries) append_feed_slot(slots, saved->url, title_or_none(saved->title));
+    const auto at = std::find_if(slots.begin(), slots.end(),
+                                 [&](const FeedSlot& slot) { return slot.url == entries[chosen]->url; });
+    active = static_cast<std::size_t>(at - slots.begin());
+  } else if (f.feed_url && is_https(*f.feed_url)) {
     append_feed_slot(slots, *f.feed_url, title_or_none(f.title.value_or("")));
   }
   if (!slots.empty()) {
     s.feeds = std::move(slots);
     s.default_feeds = false;
-    s.active = static_cast<std::size_t>(std::min<std::uint64_t>(f.active.value_or(0), s.feeds.size() - 1));
+    s.active = active;
     s.rotation_ticks = 0;
   }
 

@@ -1,6 +1,7 @@
 // The user's Windows country and language names.
 #include <windows.h>
 
+#include "win_util.h"
 #include "world/locale_choice.h"
 
 namespace qx {
@@ -16,7 +17,13 @@ std::string read_name(int (*call)(LPWSTR, int)) {
   return wide_name_to_string(units, length);  // a failed call returns 0: an empty name
 }
 
-int geo_name(LPWSTR buffer, int units) { return GetUserDefaultGeoName(buffer, units); }
+// Windows 10 1709 and later; on older systems the country reads as unknown ("ZZ"), as when
+// the call fails.
+int geo_name(LPWSTR buffer, int units) {
+  using GeoNameFn = int(WINAPI*)(LPWSTR, int);
+  static const GeoNameFn call = system_function<GeoNameFn>(L"kernel32.dll", "GetUserDefaultGeoName");
+  return call ? call(buffer, units) : 0;
+}
 int locale_name(LPWSTR buffer, int units) { return GetUserDefaultLocaleName(buffer, units); }
 
 }  // namespace

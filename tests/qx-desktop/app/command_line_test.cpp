@@ -22,7 +22,11 @@ TEST(CommandLineSplit, BlanksSeparateAndQuotesGroup) {
   EXPECT_EQ(split(u"prog \"a b\" c\"d e\"f"), (Args{"prog", "a b", "cd ef"}));
   EXPECT_EQ(split(u"prog \"\" x"), (Args{"prog", "", "x"}));
   EXPECT_EQ(split(u"prog   "), (Args{"prog"}));
+}
+
+TEST(CommandLineSplit, AnEmptyCommandLineGivesNoArgumentsAtAll) {
   EXPECT_EQ(split(u""), (Args{}));
+  EXPECT_FALSE(parse_arguments({}).self_test);
 }
 
 TEST(CommandLineSplit, BackslashesCountOnlyBeforeAQuote) {
@@ -135,6 +139,18 @@ TEST(CommandLineNumbers, FloatsAreDecimalNumbersThatFit) {
                           "1,5", "1e39", "-1e39", "++1"}) {
     EXPECT_FALSE(parse_option_float(bad)) << bad;
   }
+}
+
+TEST(CommandLineNumbers, ANumberBelowTheFloatRangeIsAbsentNotZero) {
+  for (const char* tiny : {"1e-50", "-1e-50", "1e-46", "0.0000000000000000000000000000000000000000000000001"}) {
+    EXPECT_FALSE(parse_option_float(tiny)) << tiny;
+  }
+  EXPECT_FALSE(parse_arguments({"--orb-zoom", "1e-50"}).orb_zoom);
+  // Zero itself, and the smallest floats, are numbers.
+  EXPECT_EQ(parse_option_float("0"), 0.0f);
+  EXPECT_EQ(parse_option_float("-0.0e-99"), 0.0f);
+  EXPECT_EQ(parse_option_float("1e-38"), 1e-38f);
+  EXPECT_EQ(parse_option_float("1e-45"), 1e-45f);
 }
 
 TEST(CommandLineNumbers, SizesAreTwoSigned32BitIntegers) {

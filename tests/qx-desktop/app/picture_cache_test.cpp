@@ -114,28 +114,6 @@ TEST_F(Download, OnlyJpegPngAndGifBodiesAreStored) {
   }
 }
 
-TEST_F(Download, ExactlyTheLimitIsStoredAndOneByteMoreIsNot) {
-  http.response = ok_with(JPEG + std::string(MAX_PICTURE_BYTES - JPEG.size(), 'x'));
-  EXPECT_TRUE(fetch("https://example.com/exact"));
-  http.response.body += 'x';
-  EXPECT_EQ(fetch("https://example.com/over"), std::nullopt);
-  EXPECT_FALSE(files.exists(tmp("https://example.com/over")));
-}
-
-TEST_F(Download, FailedRequestsGiveNothing) {
-  HttpResponse not_found = ok_with(JPEG);
-  not_found.status = 404;
-  HttpResponse cut = ok_with(JPEG);
-  cut.error = HttpErrorKind::Read;
-  HttpResponse refused;
-  refused.error = HttpErrorKind::Request;
-  for (const HttpResponse& r : {not_found, cut, refused}) {
-    http.response = r;
-    EXPECT_EQ(fetch("https://example.com/a.jpg"), std::nullopt) << r.status;
-  }
-  EXPECT_TRUE(files.files.empty());
-}
-
 // --- when nothing is asked --------------------------------------------------------------------
 
 TEST_F(Download, OnlyHttpsAddressesAreFetched) {
@@ -251,13 +229,6 @@ TEST(Prefetch, PicturesAlreadyMappedAreNotFetchedAgain) {
   EXPECT_EQ(pictures_to_prefetch(s), (std::vector<std::string>{"https://p/a.jpg", "https://p/a.jpg"}));
   s.pictures["https://p/a.jpg"] = "file";
   EXPECT_TRUE(prefetched(s).empty());
-}
-
-TEST(Prefetch, NothingStartsWithoutAUsableState) {
-  Guarded<AppState> unset;
-  bool started = false;
-  prefetch_pictures(unset, [&](std::vector<std::string>) { started = true; });
-  EXPECT_FALSE(started);
 }
 
 // --- the sweep ---------------------------------------------------------------------------------

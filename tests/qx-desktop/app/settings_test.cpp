@@ -169,13 +169,42 @@ TEST(SettingsRead, AtMostEightFeedsAndEachAddressOnce) {
   for (int i = 0; i < 10; ++i) {
     if (i) feeds += ",";
     feeds += "{\"url\": \"https://f" + std::to_string(i) + ".example/\"}";
-    if (i == 1) feeds += ",{\"url\": \"https://f1.example/\", \"title\": \"again\"}";
   }
   const AppState s = state_from_text("{\"feeds\": [" + feeds + "], \"active\": 7}");
   ASSERT_EQ(s.feeds.size(), MAX_FEEDS);
   for (std::size_t i = 0; i < MAX_FEEDS; ++i) EXPECT_EQ(s.feeds[i].url, "https://f" + std::to_string(i) + ".example/");
-  EXPECT_EQ(s.feeds[1].title, "Your feed");
   EXPECT_EQ(s.active, 7u);
+}
+
+// A hand-edited list with an address written twice: the first 8 https entries count as the file
+// has them (a ninth never becomes a slot), the repeat is dropped, and "active" still names the
+// feed of the entry it counted to.
+TEST(SettingsRead, ARepeatedAddressCountsTowardTheEightAndKeepsTheActiveFeed) {
+  struct Case {
+    std::vector<std::string> urls;  // "f3" stands for https://f3.example/
+    int active;
+    std::vector<std::string> slots;
+    std::size_t want_active;
+  };
+  const Case cases[] = {
+      {{"f0", "f1", "f1", "f2", "f3", "f4", "f5", "f6", "f7"}, 7, {"f0", "f1", "f2", "f3", "f4", "f5", "f6"}, 6},
+      {{"f0", "f1", "f1", "f2"}, 3, {"f0", "f1", "f2"}, 2},
+      {{"f0", "f1", "f0", "f2"}, 2, {"f0", "f1", "f2"}, 0},
+      {{"f0", "f0", "f0"}, 9, {"f0"}, 0},
+      {{"f0", "http", "f1", "f1"}, 1, {"f0", "f1"}, 1},
+  };
+  for (const Case& c : cases) {
+    std::string feeds;
+    for (const std::string& u : c.urls) {
+      if (!feeds.empty()) feeds += ",";
+      feeds += u == "http" ? R"({"url": "http://plain.example/"})" : "{\"url\": \"https://" + u + ".example/\"}";
+    }
+    const AppState s = state_from_text("{\"feeds\": [" + feeds + "], \"active\": " + std::to_string(c.active) + "}");
+    std::vector<std::string> got;
+    for (const FeedSlot& slot : s.feeds) got.push_back(slot.url.substr(8, 2));
+    EXPECT_EQ(got, c.slots) << feeds;
+    EXPECT_EQ(s.active, c.want_active) << feeds;
+  }
 }
 
 TEST(SettingsRead, ActiveWithoutSurvivingFeedsKeepsTheDefaultFeed) {

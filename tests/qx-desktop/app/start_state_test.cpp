@@ -207,15 +207,5 @@ TEST(StartStateOverrides, OptionsBeatTheSettings) {
   EXPECT_EQ(s.lang, "en");
 }
 
-TEST(StartStateOverrides, ApplyingToABuiltStateMatchesBuildingWithTheOptions) {
-  const std::vector<std::string> args = {"--feed", X, "--orb", "M", "--left", "team"};
-  NamedFiles files;
-  AppState built = build_start_state({}, {}, Placement::BarLeft, US, files);
-  apply_command_line(built, parse_arguments(args), files);
-  AppState direct = build_start_state(parse_arguments(args), {}, Placement::BarLeft, US, files);
-  built.rotation_hold_until = direct.rotation_hold_until;
-  EXPECT_EQ(built, direct);
-}
-
 }  // namespace
 }  // namespace qx

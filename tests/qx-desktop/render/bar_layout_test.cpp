@@ -54,12 +54,6 @@ TEST(HitRects, AreHalfOpenAndAbsentOnesNeverHit) {
   EXPECT_FALSE(absent.contains(15, 25));
 }
 
-TEST(ButtonCells, CountLeftwardsFromTheRightEdge) {
-  EXPECT_EQ(button_cell_rect(994, 0, 28, 52, 1.0f), (Rect{954, 28, 994, 80}));
-  EXPECT_EQ(button_cell_rect(994, 3, 28, 52, 1.0f), (Rect{834, 28, 874, 80}));
-  EXPECT_EQ(button_cell_rect(100, 1, 0, 10, 1.5f), (Rect{-20, 0, 40, 10}));
-}
-
 // Every expected rectangle was worked out by hand from the design numbers and the rounding rule.
 struct LayoutCase {
   const char* name;

@@ -137,17 +137,6 @@ TEST_F(Repaint, TicksCloseAFixedShareOfTheGapThenSettleExactlyAndStop) {
   EXPECT_EQ(window.repaints, ticks);
 }
 
-TEST_F(Repaint, TheFirstEasingStepsAreExact) {
-  CountingPoster window;
-  FakeHost host(true);
-  Guarded<AppState> state(zoom_state(1.0f, 2.0f));
-  orb_animation_step(window, host, state, T0);
-  EXPECT_FLOAT_EQ(shown(state), 1.74f);
-  orb_animation_step(window, host, state, T0);
-  EXPECT_FLOAT_EQ(shown(state), 1.5476f);
-  EXPECT_EQ(host.killed, 0);
-}
-
 TEST_F(Repaint, ATickWithoutStateStopsTheTimerAndStillRepaints) {
   CountingPoster window;
   FakeHost host(true);

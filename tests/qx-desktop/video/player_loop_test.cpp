@@ -134,13 +134,6 @@ TEST_F(PlayerLoopTest, ShutdownEndsTheLoopAndDropsTheSource) {
   EXPECT_TRUE(platform.next->shut_down);
 }
 
-TEST_F(PlayerLoopTest, PauseAndMuteWithoutAnEngineDoNothing) {
-  loop.handle(SetPaused{true}, T0);
-  loop.handle(SetMuted{true}, T0);
-  EXPECT_EQ(status(), PlayerStatus::None);
-  EXPECT_TRUE(window.take().empty());
-}
-
 // --- engine frames -----------------------------------------------------------------------------
 
 TEST_F(PlayerLoopTest, EachTargetGetsAFrameOfItsOwnSize) {
@@ -297,7 +290,10 @@ TEST_F(PlayerLoopTest, AnHttpsGifGoesToTheEngine) {
   EXPECT_EQ(status(), PlayerStatus::Failed);
 }
 
-TEST_F(PlayerLoopTest, PauseDoesNotStopAGif) {
+TEST_F(PlayerLoopTest, PauseAndMuteAreForTheEngineOnly) {
+  loop.handle(SetPaused{true}, T0);
+  loop.handle(SetMuted{true}, T0);
+  EXPECT_EQ(status(), PlayerStatus::None);
   platform.gifs["a.gif"] = {{1, 2}, {100ms, 100ms}};
   open("a.gif");
   loop.tick(T0);
@@ -337,15 +333,6 @@ TEST(PlayerShared, APoisonedLockGivesAnEmptyCopyAndChangesNothing) {
   shared.with([](PlayerFrames&) -> int { throw 1; });
   EXPECT_EQ(player_snapshot(shared).status, PlayerStatus::None);
   EXPECT_FALSE(set_player_flag(shared, PlayerStatus::Paused));
-}
-
-TEST(PlayerShared, StatusNoticesAreNeverCoalesced) {
-  RecordingPoster window;
-  std::atomic<bool> pending{true};
-  post_player_notice(window, true, pending);
-  post_player_notice(window, true, pending);
-  post_player_notice(window, false, pending);
-  EXPECT_EQ(window.take(), (std::vector<std::uint32_t>{WM_APP_PLAYER_STATUS, WM_APP_PLAYER_STATUS}));
 }
 
 }  // namespace
