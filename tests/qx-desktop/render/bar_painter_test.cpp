@@ -60,6 +60,23 @@ TEST(PainterColours, TeamColourNeedsAContrastOfAtLeastOnePointFourWithTheSkin) {
   EXPECT_EQ(accent_colour(s), skin_accent);
 }
 
+// --- shapes ---
+
+// The card and the brand side are filled row by row as square-cornered rectangles: the same
+// pixels as the general rounded fill at radius 0, partly off the surface or not.
+TEST(Gradient, SquareCornersGiveWhatTheRoundedFillGivesRowByRow) {
+  const Colour top{250, 10, 40}, bottom{3, 200, 90};
+  for (const Rect r : {Rect{2, 1, 9, 7}, Rect{-3, -2, 5, 4}, Rect{6, 3, 20, 12}, Rect{4, 4, 4, 9}, Rect{-9, 0, -2, 5}}) {
+    std::vector<std::uint32_t> fast(10 * 8, 0x123456u), slow = fast;
+    fill_gradient_rect({fast.data(), 10, 8}, r, 0.0f, top, bottom);
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+      const float t = static_cast<float>(y - r.top) / static_cast<float>(std::max(1, r.height()));
+      fill_rounded_rect({slow.data(), 10, 8}, {r.left, y, r.right, y + 1}, 0.0f, mix_colour(top, bottom, t));
+    }
+    EXPECT_EQ(fast, slow) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+  }
+}
+
 // --- the monogram ---
 
 TEST(Monogram, TwoWordsGiveTwoInitialsOneWordThreeLettersNoneTheFallback) {
