@@ -8,6 +8,7 @@
 #include "app/feed_slots.h"
 #include "app/state_media.h"
 #include "render/bar_content.h"
+#include "render/row_parts.h"
 #include "unicode_text.h"
 #include "world/translations.h"
 
@@ -51,12 +52,14 @@ float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
 
 std::uint32_t premultiplied(std::uint32_t pixel, float c, float a) {
   if (c <= 0.0f && a <= 0.0f) return 0;
+  auto alpha_byte = [](float v) { return static_cast<std::uint32_t>(std::min(255.0f, std::max(0.0f, std::round(v * 255.0f)))); };
+  // Off the card (the shadow) every channel scales to 0 and only the alpha is left.
+  if (c == 0.0f) return alpha_byte(a) << 24;
   auto channel = [&](int shift) {
     const float v = std::round(static_cast<float>((pixel >> shift) & 0xFF) * c);
     return static_cast<std::uint32_t>(std::min(255.0f, std::max(0.0f, v))) << shift;
   };
-  const float alpha = std::min(255.0f, std::max(0.0f, std::round(a * 255.0f)));
-  return channel(16) | channel(8) | channel(0) | (static_cast<std::uint32_t>(alpha) << 24);
+  return channel(16) | channel(8) | channel(0) | alpha_byte(a) << 24;
 }
 
 // The rectangle grown by `by` on every side.
@@ -66,6 +69,23 @@ Rect grown(const Rect& r, std::int32_t by) { return {r.left - by, r.top - by, r.
 // shape inside it; checking that first spares the distance computation for most of the frame.
 bool within_reach(const Rect& r, std::int32_t x, std::int32_t y) {
   return x >= r.left - 1 && x <= r.right && y >= r.top - 1 && y <= r.bottom;
+}
+
+// Every pixel of the surface outside the rectangle set to one colour.
+void fill_outside(PixelView px, const Rect& inner, std::uint32_t colour) {
+  const std::int32_t top = std::clamp(inner.top, 0, px.height);
+  const std::int32_t bottom = std::clamp(inner.bottom, top, px.height);
+  const std::int32_t left = std::clamp(inner.left, 0, px.width);
+  const std::int32_t right = std::clamp(inner.right, left, px.width);
+  const auto w = static_cast<std::size_t>(px.width);
+  std::fill(px.pixels, px.pixels + static_cast<std::size_t>(top) * w, colour);
+  for (std::int32_t y = top; y < bottom; ++y) {
+    std::uint32_t* row = px.pixels + static_cast<std::size_t>(y) * w;
+    std::fill(row, row + left, colour);
+    std::fill(row + right, row + w, colour);
+  }
+  std::fill(px.pixels + static_cast<std::size_t>(bottom) * w, px.pixels + static_cast<std::size_t>(px.height) * w,
+            colour);
 }
 
 // Step 12: every pixel gets its coverage of the card as alpha, colours premultiplied; the
@@ -308,17 +328,11 @@ void fill_gradient_rect(PixelView surface, const Rect& rect, float radius, Colou
                 surface.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width) + x1, packed);
       continue;
     }
-    const RowSpan span = rounded_row_span(rect, radius, y);
     std::uint32_t* row = surface.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width);
-    const float cy = static_cast<float>(y) + 0.5f;
-    for (std::int32_t x = x0; x < x1; ++x) {
-      if (span.contains(x)) {
-        row[x] = packed;
-        continue;
-      }
-      const float c = rounded_rect_coverage(rect, radius, static_cast<float>(x) + 0.5f, cy);
+    const RowParts run = walk_row_outline(rect, radius, y, x0, x1, [&](std::int32_t x, float c) {
       if (c > 0.0f) blend_pixel(row[x], colour, c);
-    }
+    });
+    std::fill(row + run.inside_from, row + run.inside_to, packed);
   }
 }
 
@@ -335,11 +349,9 @@ std::optional<PaintedFrame> paint_bar(const ViewSnapshot& view, const BarLayout&
   const Rect card = layout.card;
   const float card_radius = placement == Placement::Island ? static_cast<float>(ctx.s(24)) : 0.0f;
 
-  // Background and card.
-  const std::uint32_t background = pack_rgb(main.background);
-  std::fill(ctx.pixels.pixels,
-            ctx.pixels.pixels + static_cast<std::size_t>(ctx.pixels.width) * static_cast<std::size_t>(ctx.pixels.height),
-            background);
+  // Background and card; the card's square gradient covers its rectangle whole, so the
+  // background goes only where the card is not.
+  fill_outside(ctx.pixels, card, pack_rgb(main.background));
   fill_gradient_rect(ctx.pixels, card, 0.0f, main.background, main.deeper);
   if (view.bar_image) draw_dimmed_picture(ctx.pixels, tools.pictures, *view.bar_image, card);
 
@@ -424,14 +436,14 @@ bool draw_orb(PaintContext& ctx, const Rect& rect, float radius, bool video) {
     const float disc_radius = static_cast<float>(disc.width()) / 2.0f;
     const Colour shade{10, 12, 16};
     for (std::int32_t y = std::max(disc.top, 0); y < std::min(disc.bottom, ctx.pixels.height); ++y) {
-      const RowSpan span = rounded_row_span(disc, disc_radius, y);
       std::uint32_t* row = ctx.pixels.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(ctx.pixels.width);
-      for (std::int32_t x = std::max(disc.left, 0); x < std::min(disc.right, ctx.pixels.width); ++x) {
-        const float c = span.contains(x) ? 1.0f
-                                         : rounded_rect_coverage(disc, disc_radius, static_cast<float>(x) + 0.5f,
-                                                                 static_cast<float>(y) + 0.5f);
+      auto shade_pixel = [&](std::int32_t x, float c) {
         if (c > 0.0f) blend_pixel(row[x], shade, c * 0.72f);
-      }
+      };
+      const RowParts run =
+          walk_row_outline(disc, disc_radius, y, std::max(disc.left, 0), std::min(disc.right, ctx.pixels.width),
+                           shade_pixel);
+      for (std::int32_t x = run.inside_from; x < run.inside_to; ++x) shade_pixel(x, 1.0f);
     }
     const float size = std::trunc(static_cast<float>(u) * 0.42f / ctx.scale);
     draw_icon_glyph(ctx, mark, disc, size, WHITE);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/coverage_walk.h"
+#include "render/row_parts.h"
 #include "render/saturate.h"
 
 namespace qx {
@@ -44,8 +44,6 @@ std::int64_t floor_to_i64(float value) {
 }
 
 std::int32_t ceil_radius(float radius) { return radius > 0.0f ? saturate_i32(std::ceil(radius)) : 0; }
-
-float centre(std::int32_t v) { return static_cast<float>(v) + 0.5f; }
 
 }  // namespace
 
@@ -118,7 +116,12 @@ float rounded_rect_distance(const Rect& rect, float radius, float x, float y) {
   const float cy = (static_cast<float>(rect.top) + static_cast<float>(rect.bottom)) / 2.0f;
   const float qx = std::fabs(x - cx) - hw + r;
   const float qy = std::fabs(y - cy) - hh + r;
-  return std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f)) + std::min(std::max(qx, qy), 0.0f) - r;
+  // Beside an edge rather than off a corner one term is zero, and hypot(v, 0) is v exactly: the
+  // call is spared for most outline pixels.
+  const float ox = std::max(qx, 0.0f);
+  const float oy = std::max(qy, 0.0f);
+  const float outside = ox == 0.0f ? oy : oy == 0.0f ? ox : std::hypot(ox, oy);
+  return outside + std::min(std::max(qx, qy), 0.0f) - r;
 }
 
 float rounded_rect_coverage(const Rect& rect, float radius, float x, float y) {
@@ -145,13 +148,16 @@ RowSpan rounded_row_span(const Rect& rect, float radius, std::int32_t row) {
 
 void fill_rounded_rect(PixelView surface, const Rect& rect, float radius, Colour colour) {
   const std::uint32_t packed = pack_rgb(colour);
-  walk_rounded_rect(surface, rect, radius, [&](std::uint32_t& pixel, float coverage) {
-    if (coverage >= 1.0f) {
-      pixel = packed;
-    } else {
-      blend_pixel(pixel, colour, coverage);
-    }
-  });
+  const std::int32_t x0 = std::max(rect.left, 0);
+  const std::int32_t x1 = std::min(rect.right, surface.width);
+  for (std::int32_t y = std::max(rect.top, 0); y < std::min(rect.bottom, surface.height); ++y) {
+    std::uint32_t* line = surface.pixels + static_cast<std::ptrdiff_t>(y) * surface.width;
+    // Blending at full coverage gives the packed colour, so the run between is filled.
+    const RowParts run = walk_row_outline(rect, radius, y, x0, x1, [&](std::int32_t x, float coverage) {
+      if (coverage > 0.0f) blend_pixel(line[x], colour, coverage);
+    });
+    std::fill(line + run.inside_from, line + run.inside_to, packed);
+  }
 }
 
 void draw_pixels_rounded(PixelView surface, const std::uint32_t* pixels, std::size_t count, const Rect& rect,
@@ -163,22 +169,20 @@ void draw_pixels_rounded(PixelView surface, const std::uint32_t* pixels, std::si
     const std::int64_t y = std::int64_t{rect.top} + r;
     if (y < 0 || y >= surface.height) continue;
     const std::int64_t row_count = std::min<std::int64_t>(w, static_cast<std::int64_t>(count) - r * w);
-    const RowSpan span = rounded_row_span(rect, radius, static_cast<std::int32_t>(y));
-    const std::uint32_t* src = pixels + r * w;
-    std::uint32_t* line = surface.pixels + y * surface.width;
     const std::int64_t c0 = std::max<std::int64_t>(0, -std::int64_t{rect.left});
     const std::int64_t c1 = std::min<std::int64_t>(row_count, std::int64_t{surface.width} - rect.left);
-    for (std::int64_t c = c0; c < c1; ++c) {
-      const auto x = static_cast<std::int32_t>(std::int64_t{rect.left} + c);
-      if (span.contains(x)) {
-        // Full coverage: the blend gives the source colour with the alpha byte cleared.
-        line[x] = src[c] & 0x00FFFFFFu;
-      } else {
-        const float coverage =
-            rounded_rect_coverage(rect, radius, centre(x), static_cast<float>(y) + 0.5f);
-        blend_pixel(line[x], colour_of(src[c]), coverage);
-      }
-    }
+    if (c0 >= c1) continue;
+    const std::uint32_t* row_src = pixels + r * w;
+    auto src = [&](std::int32_t x) { return row_src[std::int64_t{x} - rect.left]; };
+    std::uint32_t* line = surface.pixels + y * surface.width;
+    const auto x0 = static_cast<std::int32_t>(std::int64_t{rect.left} + c0);
+    const auto x1 = static_cast<std::int32_t>(std::int64_t{rect.left} + c1);
+    const RowParts run = walk_row_outline(rect, radius, static_cast<std::int32_t>(y), x0, x1,
+                                          [&](std::int32_t x, float coverage) {
+                                            blend_pixel(line[x], colour_of(src(x)), coverage);
+                                          });
+    // Full coverage: the blend gives the source colour with the alpha byte cleared.
+    for (std::int32_t x = run.inside_from; x < run.inside_to; ++x) line[x] = src(x) & 0x00FFFFFFu;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -298,6 +299,91 @@ TEST(FillRoundedRect, BlendsEdgePixelsIntoWhatIsThere) {
   EXPECT_EQ(s.at(0, 9), 0x00C66301u);
   EXPECT_EQ(s.at(0, 0), 0xFF102030u);  // coverage 0 leaves the pixel, alpha included
   EXPECT_EQ(s.at(10, 10), 0x00C86400u);
+}
+
+// Rounded shapes of every kind, some hanging off the 48 × 40 surface, for the fills that skip
+// coverage work where a row is fully covered: each must give what working out every pixel's
+// coverage gives.
+struct Shape {
+  Rect rect;
+  float radius;
+};
+const Shape SHAPES[] = {
+    {{4, 4, 44, 36}, 24.0f},   // a card corner larger than half the height
+    {{3, 2, 41, 38}, 19.0f},   // a circle
+    {{0, 0, 48, 17}, 8.5f},    // a pill end
+    {{5, 6, 30, 31}, 12.5f},   // a circle of odd size
+    {{7, 9, 38, 14}, 2.0f},    // short and flat
+    {{-9, -6, 20, 22}, 10.0f}, // off the top left
+    {{30, 25, 70, 60}, 16.0f}, // off the bottom right
+    {{10, 10, 11, 11}, 0.5f},  // one pixel
+    {{2, 3, 46, 39}, 3.2f},
+    {{2, 3, 46, 39}, 0.0f},
+};
+
+std::uint32_t pattern(std::int32_t x, std::int32_t y) {
+  return 0xFF000000u | static_cast<std::uint32_t>(x * 5) << 16 | static_cast<std::uint32_t>(y * 6) << 8 | 0x40u;
+}
+
+TEST(RoundedShapes, FillGivesTheColourEveryPixelsCoverageGives) {
+  const Colour colour{200, 90.4f, 13};
+  for (const Shape& shape : SHAPES) {
+    TestSurface s(48, 40);
+    TestSurface expected(48, 40);
+    for (std::int32_t y = 0; y < 40; ++y) {
+      for (std::int32_t x = 0; x < 48; ++x) s.memory[y * 48 + x] = expected.memory[y * 48 + x] = pattern(x, y);
+    }
+    fill_rounded_rect(s.view(), shape.rect, shape.radius, colour);
+    for (std::int32_t y = std::max(shape.rect.top, 0); y < std::min(shape.rect.bottom, 40); ++y) {
+      for (std::int32_t x = std::max(shape.rect.left, 0); x < std::min(shape.rect.right, 48); ++x) {
+        const float c = rounded_rect_coverage(shape.rect, shape.radius, x + 0.5f, y + 0.5f);
+        if (c > 0.0f) blend_pixel(expected.memory[y * 48 + x], colour, c);
+      }
+    }
+    EXPECT_EQ(s.memory, expected.memory) << shape.rect.left << ',' << shape.rect.top << " r=" << shape.radius;
+  }
+}
+
+TEST(RoundedShapes, CopyGivesThePixelsEveryPixelsCoverageGives) {
+  for (const Shape& shape : SHAPES) {
+    const std::int32_t w = shape.rect.width();
+    std::vector<std::uint32_t> block(static_cast<std::size_t>(w) * shape.rect.height());
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 7919u);
+    TestSurface s(48, 40);
+    TestSurface expected(48, 40);
+    for (std::int32_t y = 0; y < 40; ++y) {
+      for (std::int32_t x = 0; x < 48; ++x) s.memory[y * 48 + x] = expected.memory[y * 48 + x] = pattern(x, y);
+    }
+    draw_pixels_rounded(s.view(), block.data(), block.size(), shape.rect, shape.radius);
+    for (std::int32_t y = std::max(shape.rect.top, 0); y < std::min(shape.rect.bottom, 40); ++y) {
+      for (std::int32_t x = std::max(shape.rect.left, 0); x < std::min(shape.rect.right, 48); ++x) {
+        const std::uint32_t src = block[static_cast<std::size_t>(y - shape.rect.top) * w + (x - shape.rect.left)];
+        const float c = rounded_rect_coverage(shape.rect, shape.radius, x + 0.5f, y + 0.5f);
+        blend_pixel(expected.memory[y * 48 + x],
+                    {static_cast<float>((src >> 16) & 0xFF), static_cast<float>((src >> 8) & 0xFF),
+                     static_cast<float>(src & 0xFF)},
+                    c);
+      }
+    }
+    EXPECT_EQ(s.memory, expected.memory) << shape.rect.left << ',' << shape.rect.top << " r=" << shape.radius;
+  }
+}
+
+TEST(RoundedRectDistance, BesideAnEdgeEqualsTheFullFormula) {
+  // Off a straight edge one term of the corner distance is 0; the result must not move by a bit.
+  const Rect r{3, 5, 61, 37};
+  for (const float radius : {0.0f, 2.5f, 9.0f, 16.0f, 40.0f}) {
+    for (float y = -4.5f; y < 45.0f; y += 0.75f) {
+      for (float x = -4.5f; x < 70.0f; x += 0.75f) {
+        const float hw = 29.0f, hh = 16.0f;
+        const float rr = std::min({radius, hw, hh});
+        const float qx = std::fabs(x - 32.0f) - hw + rr;
+        const float qy = std::fabs(y - 21.0f) - hh + rr;
+        const float full = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f)) + std::min(std::max(qx, qy), 0.0f) - rr;
+        ASSERT_EQ(rounded_rect_distance(r, radius, x, y), full) << x << ',' << y << " r=" << radius;
+      }
+    }
+  }
 }
 
 // --- copying pixels -------------------------------------------------------------------------
