@@ -1,7 +1,9 @@
 // Time per frame of the bar: layout_bar, then paint_bar with its content, for the bottom bar
 // 1920 px wide at scale 1.0 and 1.5 (collapsed and expanded) and for the island, on a state of 8
-// feeds whose story and orb pictures are on disk and cached after the first frame. In the same
-// run, creating a surface of the same size and filling it with one colour gives the baseline.
+// feeds whose story and orb pictures are on disk and cached after the first frame. "new texts"
+// gives the current feed a new title and stories every frame, so those are drawn afresh rather
+// than repeated. In the same run, creating a surface of the same size and filling it with one
+// colour gives the baseline.
 // On Windows (and under Wine) text and pictures go through GDI+; natively through stand-ins
 // that draw nothing, so only the pixel work is timed there.
 #include <algorithm>
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
       {"island expanded, scale 1.0", Placement::Island, true, 1.0f},
   };
   constexpr int FRAMES = 200;
-  std::printf("%-38s %10s %12s %14s %14s\n", "frame", "surface", "ms / frame", "without text", "fill baseline");
+  std::printf("%-38s %10s %12s %10s %14s %14s\n", "frame", "surface", "ms / frame", "new texts", "without text",
+              "fill baseline");
   for (const Case& c : cases) {
     if (std::string(c.name).find(only) == std::string::npos) continue;
     AppState s = bench_state(picture);
@@ -118,17 +121,29 @@ int main(int argc, char** argv) {
     s.expanded = c.expanded;
     BarLayout layout = layout_bar(s, 1920, 1032, c.scale);
     paint_bar(s, layout, tools);  // the first frame decodes and scales the pictures
-    auto time_frames = [&](const PaintTools& with) {
+    auto time_frames = [&](const PaintTools& with, bool new_texts) {
+      const AppState kept = s;
       const auto start = Clock::now();
       for (int i = 0; i < FRAMES; ++i) {
         s.feeds[0].current = static_cast<std::size_t>(i % 2);  // two pictures, both cached
+        if (new_texts) {
+          // A title and story never shown before: no text drawn earlier can be reused.
+          const std::string take = " " + std::to_string(i);
+          s.feeds[0].title = kept.feeds[0].title + take;
+          for (std::size_t k = 0; k < s.feeds[0].items.size(); ++k) {
+            s.feeds[0].items[k].title = kept.feeds[0].items[k].title + take;
+          }
+        }
         layout = layout_bar(s, 1920, 1032, c.scale);
         if (!paint_bar(s, layout, with)) std::exit(1);
       }
-      return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / FRAMES;
+      const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count() / FRAMES;
+      s = kept;
+      return ms;
     };
-    const double paint_ms = time_frames(tools);
-    const double shapes_ms = time_frames(shapes_only);
+    const double paint_ms = time_frames(tools, false);
+    const double new_text_ms = time_frames(tools, true);
+    const double shapes_ms = time_frames(shapes_only, false);
 
     const auto fill_start = Clock::now();
     for (int i = 0; i < FRAMES; ++i) {
@@ -141,7 +156,7 @@ int main(int argc, char** argv) {
     const double fill_ms = std::chrono::duration<double, std::milli>(Clock::now() - fill_start).count() / FRAMES;
     char size[32];
     std::snprintf(size, sizeof size, "%dx%d", layout.width, layout.height);
-    std::printf("%-38s %10s %12.3f %14.3f %14.3f\n", c.name, size, paint_ms, shapes_ms, fill_ms);
+    std::printf("%-38s %10s %12.3f %10.3f %14.3f %14.3f\n", c.name, size, paint_ms, new_text_ms, shapes_ms, fill_ms);
   }
   std::filesystem::remove(picture);
   return 0;

@@ -1,14 +1,28 @@
 // Text measured and drawn by GDI+ on the surface's memory DC.
+//
+// Under Wine drawing one line costs 100-400 µs, and finding the family and making the font
+// and format another 10-15 µs, while most repaints set the same texts on the same pixels as
+// the frame before. So the fonts, families and formats are kept, with a TextMemo of what was
+// measured and drawn: a text drawn before on the same pixels gets its stored result copied
+// back, exact to the byte, and only new work reaches GDI+.
 #include <climits>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "render/gdiplus_win.h"
 #include "render/text.h"
 #include "render/text_format.h"
+#include "render/text_memo.h"
 
 namespace qx {
 namespace {
 
 using namespace gdip;
+
+constexpr std::size_t MAX_FONTS = 32;
+constexpr std::size_t MAX_FORMATS = 16;
+constexpr std::size_t MAX_FAMILIES = 16;
 
 // The family by name, else "Segoe UI", else the system's generic sans-serif. The last step
 // matters where "Segoe UI" itself is missing (stripped systems, Wine without replacements):
@@ -23,58 +37,150 @@ GpFontFamily* find_family(std::wstring_view name, FontFamily& owned) {
   return nullptr;
 }
 
+// Drops the first (oldest) entry when full, so each list stays small.
+template <class T>
+void make_room(std::vector<T>& entries, std::size_t limit) {
+  if (entries.size() >= limit) entries.erase(entries.begin());
+}
+
+// The GDI+ objects made so far, kept for later calls.
+class GdiplusObjects {
+ public:
+  GpFontFamily* family(std::wstring_view name) {
+    for (const Family& f : families_) {
+      if (f.name == name) return f.family;
+    }
+    Family f{std::wstring(name), {}, nullptr};
+    f.family = find_family(f.name, f.owned);
+    if (!f.family) return nullptr;  // asked again next time
+    // Fonts hold no reference to their family, so dropping one does not harm them.
+    make_room(families_, MAX_FAMILIES);
+    families_.push_back(std::move(f));
+    return families_.back().family;
+  }
+
+  GpFont* font(GpFontFamily* family, std::int32_t size, bool bold) {
+    for (const SizedFont& f : fonts_) {
+      if (f.family == family && f.size == size && f.bold == bold) return f.font.get();
+    }
+    SizedFont f{family, size, bold, {}};
+    if (GdipCreateFont(family, static_cast<Gdiplus::REAL>(size),
+                       bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular, Gdiplus::UnitPixel,
+                       f.font.put()) != Ok) {
+      return nullptr;
+    }
+    make_room(fonts_, MAX_FONTS);
+    fonts_.push_back(std::move(f));
+    return fonts_.back().font.get();
+  }
+
+  GpStringFormat* format(const TextPlan& plan) {
+    for (const Format& f : formats_) {
+      if (f.flags == plan.format_flags && f.align == plan.align && f.line_align == plan.line_align) {
+        return f.format.get();
+      }
+    }
+    Format f{plan.format_flags, plan.align, plan.line_align, {}};
+    GpStringFormat* generic = nullptr;
+    if (GdipStringFormatGetGenericTypographic(&generic) != Ok || GdipCloneStringFormat(generic, f.format.put()) != Ok) {
+      return nullptr;
+    }
+    GdipSetStringFormatFlags(f.format.get(), plan.format_flags);
+    GdipSetStringFormatTrimming(f.format.get(), Gdiplus::StringTrimmingEllipsisCharacter);
+    GdipSetStringFormatAlign(f.format.get(), static_cast<Gdiplus::StringAlignment>(plan.align));
+    GdipSetStringFormatLineAlign(f.format.get(), static_cast<Gdiplus::StringAlignment>(plan.line_align));
+    make_room(formats_, MAX_FORMATS);
+    formats_.push_back(std::move(f));
+    return formats_.back().format.get();
+  }
+
+ private:
+  struct Family {
+    std::wstring name;
+    FontFamily owned;
+    GpFontFamily* family;
+  };
+  struct SizedFont {
+    GpFontFamily* family;
+    std::int32_t size;
+    bool bold;
+    Font font;
+  };
+  struct Format {
+    std::int32_t flags, align, line_align;
+    StringFormat format;
+  };
+  // Fonts go before the families they were made from.
+  std::vector<Family> families_;
+  std::vector<SizedFont> fonts_;
+  std::vector<Format> formats_;
+};
+
+// One set for the process, used under its lock: GDI+ objects must not be used by two threads
+// at once, and thread-local owners with destructors are not safe with this runtime (they can
+// run after their storage is gone). Never destroyed, so exit cannot race a painting thread.
+struct TextCaches {
+  std::mutex lock;
+  GdiplusObjects objects;
+  TextMemo memo;
+};
+
+TextCaches& text_caches() {
+  static TextCaches* const caches = new TextCaches;
+  return *caches;
+}
+
 class GdiplusText final : public TextRenderer {
  public:
   TextSize draw_text(DibSurface& surface, std::string_view text, const Rect& box, const TextStyle& style,
                      bool draw) override {
     if (!has_text_to_set(text, box)) return {};
-    dib_pixels(surface);  // finishes queued GDI work first
+    const PixelView pixels = dib_pixels(surface);  // finishes queued GDI work first
     HDC dc = static_cast<HDC>(surface.memory_dc());
     if (!dc) return {};
-    Graphics graphics;
-    if (GdipCreateFromHDC(dc, graphics.put()) != Ok) return {};
-
-    const TextPlan plan = plan_text(text, box, style);
-    GdipSetTextRenderingHint(graphics.get(), static_cast<Gdiplus::TextRenderingHint>(plan.rendering_hint));
-
-    FontFamily owned_family;
-    GpFontFamily* family = find_family(plan.family, owned_family);
-    if (!family) return {};
-    Font font;
-    if (GdipCreateFont(family, static_cast<Gdiplus::REAL>(style.size),
-                       plan.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular, Gdiplus::UnitPixel,
-                       font.put()) != Ok) {
-      return {};
-    }
-
-    GpStringFormat* generic = nullptr;
-    StringFormat format;
-    if (GdipStringFormatGetGenericTypographic(&generic) != Ok ||
-        GdipCloneStringFormat(generic, format.put()) != Ok) {
-      return {};
-    }
-    GdipSetStringFormatFlags(format.get(), plan.format_flags);
-    GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisCharacter);
-    GdipSetStringFormatAlign(format.get(), static_cast<Gdiplus::StringAlignment>(plan.align));
-    GdipSetStringFormatLineAlign(format.get(), static_cast<Gdiplus::StringAlignment>(plan.line_align));
-
-    const std::wstring wide = render_to_wide_nul(text);
-    const INT length = wide.size() - 1 > INT_MAX ? INT_MAX : static_cast<INT>(wide.size() - 1);
-    const Gdiplus::RectF layout(plan.box_x, plan.box_y, plan.box_width, plan.box_height);
-    Gdiplus::RectF bounds;
-    INT fitted = 0;
-    INT lines = 0;
-    if (GdipMeasureString(graphics.get(), wide.c_str(), length, font.get(), &layout, format.get(), &bounds, &fitted,
-                          &lines) != Ok) {
-      return {};
-    }
+    TextCaches& cache = text_caches();
+    const std::lock_guard<std::mutex> hold(cache.lock);
+    const TextJob job{std::string(text), style.size, plan_text(text, box, style)};
+    std::optional<TextSize> known = cache.memo.measured(job);
+    if (!draw && known) return *known;
     if (draw) {
-      SolidFill brush;
-      if (GdipCreateSolidFill(plan.brush_argb, brush.put()) == Ok) {
-        GdipDrawString(graphics.get(), wide.c_str(), length, font.get(), &layout, format.get(), brush.get());
-      }
+      if (const std::optional<TextSize> replayed = cache.memo.replay(job, box, pixels)) return *replayed;
     }
-    return {ceil_extent(bounds.Width), ceil_extent(bounds.Height)};
+
+    GpFontFamily* family = cache.objects.family(job.plan.family);
+    GpFont* font = family ? cache.objects.font(family, style.size, job.plan.bold) : nullptr;
+    GpStringFormat* format = cache.objects.format(job.plan);
+    if (!font || !format) return {};
+
+    std::vector<std::uint32_t> before;
+    if (draw) before = cache.memo.pixels_under(box, pixels);
+    {
+      Graphics graphics;
+      if (GdipCreateFromHDC(dc, graphics.put()) != Ok) return {};
+      GdipSetTextRenderingHint(graphics.get(), static_cast<Gdiplus::TextRenderingHint>(job.plan.rendering_hint));
+      const std::wstring wide = render_to_wide_nul(text);
+      const INT length = wide.size() - 1 > INT_MAX ? INT_MAX : static_cast<INT>(wide.size() - 1);
+      const Gdiplus::RectF layout(job.plan.box_x, job.plan.box_y, job.plan.box_width, job.plan.box_height);
+      if (!known) {
+        Gdiplus::RectF bounds;
+        INT fitted = 0;
+        INT lines = 0;
+        if (GdipMeasureString(graphics.get(), wide.c_str(), length, font, &layout, format, &bounds, &fitted,
+                              &lines) != Ok) {
+          return {};
+        }
+        known = TextSize{ceil_extent(bounds.Width), ceil_extent(bounds.Height)};
+        cache.memo.remember_size(job, *known);
+      }
+      if (!draw) return *known;
+      SolidFill brush;
+      if (GdipCreateSolidFill(job.plan.brush_argb, brush.put()) != Ok ||
+          GdipDrawString(graphics.get(), wide.c_str(), length, font, &layout, format, brush.get()) != Ok) {
+        return *known;  // nothing drawn, nothing worth keeping
+      }
+    }  // the graphics go first, so that all it drew is in the pixels read below
+    cache.memo.remember_drawing(job, box, std::move(before), dib_pixels(surface), *known);
+    return *known;
   }
 };
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "render/gdiplus_win.h"
@@ -160,6 +162,99 @@ TEST_F(TextOnSurface, AnEmptyTextOrBoxGivesNothing) {
   EXPECT_EQ(last, (TextSize{0, 0}));
   EXPECT_EQ(draw("abc", style, {10, 10, 40, 5}).count, 0);
   EXPECT_EQ(last, (TextSize{0, 0}));
+}
+
+// --- repaints --------------------------------------------------------------------------------
+
+// Texts of every kind on a patterned background: one line, wrapped, glyphs, bold, a box
+// hanging off the surface, a box hardly higher than its font.
+struct Placed {
+  const char* text;
+  Rect box;
+  TextStyle style;
+};
+const Placed PLACED[] = {
+    {"Lighthouse reopens after a year of repairs", {8, 4, 300, 30}, {18, WHITE, 0, 1, 1}},
+    {"Several words that wrap onto more lines than two in a narrow box", {300, 0, 420, 64}, {14, {20, 200, 90}, 0, 3, 0}},
+    {"\xEE\x9C\x92", {440, 10, 470, 40}, {15, {180, 180, 190}, 1, 1, 3}},
+    {"Right side", {200, 34, 330, 62}, {16, BLACK, 2, 1, 2}},
+    {"Hanging off the right edge of the surface", {400, 40, 600, 70}, {18, WHITE, 0, 1, 0}},
+    {"Wgjpq tight box", {20, 36, 180, 63}, {22, {250, 200, 40}, 1, 1, 1}},
+};
+
+std::vector<std::uint32_t> patterned(std::int32_t shift) {
+  std::vector<std::uint32_t> p(static_cast<std::size_t>(W) * H);
+  for (std::int32_t y = 0; y < H; ++y) {
+    for (std::int32_t x = 0; x < W; ++x) {
+      p[static_cast<std::size_t>(y) * W + x] =
+          static_cast<std::uint32_t>((x + shift) % 256) << 16 | static_cast<std::uint32_t>(y * 3) << 8 | 0x30u;
+    }
+  }
+  return p;
+}
+
+// Paints every placed text on a fresh surface holding `background`; the bytes and sizes after.
+std::pair<std::vector<std::uint32_t>, std::vector<TextSize>> paint_all(const std::vector<std::uint32_t>& background) {
+  std::optional<DibSurface> surface = create_dib_surface(W, H);
+  if (!surface) return {};
+  std::copy(background.begin(), background.end(), dib_pixels(*surface).pixels);
+  std::vector<TextSize> sizes;
+  for (const Placed& p : PLACED) sizes.push_back(platform_text().draw_text(*surface, p.text, p.box, p.style, true));
+  const PixelView v = dib_pixels(*surface);
+  return {std::vector<std::uint32_t>(v.pixels, v.pixels + W * H), sizes};
+}
+
+TEST(TextRepaint, RepaintingGivesTheSameBytesAsTheFirstPaint) {
+  // No other test paints on these backgrounds, so the first paint on each really draws.
+  const std::vector<std::uint32_t> one = patterned(0);
+  const std::vector<std::uint32_t> other = patterned(37);
+  const auto first_one = paint_all(one);
+  const auto first_other = paint_all(other);
+  ASSERT_EQ(first_one.first.size(), one.size());
+  ASSERT_NE(first_one.first, one);  // something was drawn
+  ASSERT_NE(first_one.first, first_other.first);
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(paint_all(one), first_one) << round;
+    EXPECT_EQ(paint_all(other), first_other) << round;
+  }
+  // Painting from another thread gives the same too.
+  std::pair<std::vector<std::uint32_t>, std::vector<TextSize>> elsewhere;
+  std::thread([&] { elsewhere = paint_all(other); }).join();
+  EXPECT_EQ(elsewhere, first_other);
+}
+
+TEST(TextRepaint, MeasuringAfterDrawingGivesTheDrawnSize) {
+  std::optional<DibSurface> surface = create_dib_surface(W, H);
+  ASSERT_TRUE(surface.has_value());
+  for (const Placed& p : PLACED) {
+    const TextSize drawn = platform_text().draw_text(*surface, p.text, p.box, p.style, true);
+    EXPECT_EQ(platform_text().draw_text(*surface, p.text, p.box, p.style, false), drawn) << p.text;
+  }
+}
+
+TEST(TextRepaint, DrawingChangesNoPixelOutsideTheBox) {
+  // Repaints put back only the box's pixels, so nothing may be drawn beyond it.
+  const std::vector<std::uint32_t> background = patterned(11);
+  for (const Placed& p : PLACED) {
+    std::optional<DibSurface> surface = create_dib_surface(W, H);
+    ASSERT_TRUE(surface.has_value());
+    std::copy(background.begin(), background.end(), dib_pixels(*surface).pixels);
+    platform_text().draw_text(*surface, p.text, p.box, p.style, true);
+    const PixelView v = dib_pixels(*surface);
+    int changed_inside = 0;
+    for (std::int32_t y = 0; y < H; ++y) {
+      for (std::int32_t x = 0; x < W; ++x) {
+        const bool inside = x >= p.box.left && x < p.box.right && y >= p.box.top && y < p.box.bottom;
+        const std::size_t i = static_cast<std::size_t>(y) * W + x;
+        if (inside) {
+          changed_inside += v.pixels[i] != background[i];
+        } else {
+          ASSERT_EQ(v.pixels[i], background[i]) << p.text << " at " << x << ',' << y;
+        }
+      }
+    }
+    EXPECT_GT(changed_inside, 0) << p.text;
+  }
 }
 
 }  // namespace
