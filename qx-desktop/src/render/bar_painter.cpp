@@ -107,6 +107,9 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
   // A whole-pixel rectangle with square corners covers its pixels' centres fully and no others.
   const bool square = card_radius <= 0.0f;
   const PixelView px = ctx.pixels;
+  // Off the card a shadow pixel depends on its distance alone, which runs of pixels share.
+  float last_shadow_d = std::nanf("");
+  std::uint32_t last_shadow_pixel = 0;
   for (std::int32_t y = 0; y < px.height; ++y) {
     std::uint32_t* row = px.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(px.width);
     const float cy = static_cast<float>(y) + 0.5f;
@@ -118,8 +121,17 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
       float a = c;
       if (island && c < 1.0f && reach > 0.0f && within_reach(shadow_reach, x, y)) {
         const float d = std::max(0.0f, rounded_rect_distance(shadow, card_radius, cx, cy)) / reach;
+        if (c == 0.0f && d == last_shadow_d) {
+          row[x] = last_shadow_pixel;
+          return;
+        }
         const float f = clamp01(1.0f - d);
         a = c + (1.0f - c) * k * f * f * f;
+        if (c == 0.0f) {
+          last_shadow_d = d;
+          last_shadow_pixel = row[x] = premultiplied(row[x], c, a);
+          return;
+        }
       }
       row[x] = premultiplied(row[x], c, a);
     };

@@ -213,6 +213,20 @@ TEST(TextRepaint, RepaintingGivesTheSameBytesAsTheFirstPaint) {
   ASSERT_EQ(first_one.first.size(), one.size());
   ASSERT_NE(first_one.first, one);  // something was drawn
   ASSERT_NE(first_one.first, first_other.first);
+  // Text inks a small part of its box: the rest still shows the background it was set on.
+  for (const auto& [painted, background] : {std::pair{&first_one, &one}, std::pair{&first_other, &other}}) {
+    for (const Placed& p : PLACED) {
+      const Rect r{p.box.left, p.box.top, std::min(p.box.right, W), std::min(p.box.bottom, H)};
+      int kept = 0;
+      for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        for (std::int32_t x = r.left; x < r.right; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y) * W + x;
+          kept += painted->first[i] == (*background)[i];
+        }
+      }
+      EXPECT_GT(kept * 2, r.width() * r.height()) << p.text;
+    }
+  }
   for (int round = 0; round < 3; ++round) {
     EXPECT_EQ(paint_all(one), first_one) << round;
     EXPECT_EQ(paint_all(other), first_other) << round;
