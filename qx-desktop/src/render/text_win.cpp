@@ -53,8 +53,12 @@ class GdiplusObjects {
     Family f{std::wstring(name), {}, nullptr};
     f.family = find_family(f.name, f.owned);
     if (!f.family) return nullptr;  // asked again next time
-    // Fonts hold no reference to their family, so dropping one does not harm them.
-    make_room(families_, MAX_FAMILIES);
+    if (families_.size() >= MAX_FAMILIES) {
+      // Its fonts go with it: they are found by its address, which a new family may reuse.
+      const GpFontFamily* dropped = families_.front().family;
+      std::erase_if(fonts_, [&](const SizedFont& font) { return font.family == dropped; });
+      families_.erase(families_.begin());
+    }
     families_.push_back(std::move(f));
     return families_.back().family;
   }
