@@ -6,7 +6,12 @@
 
 #include "app/check_update.h"
 #include "app/command_line.h"
+#include "app/file_ops.h"
+#include "app/render_mode.h"
 #include "app/self_test.h"
+#include "app/settings.h"
+#include "app/start_state.h"
+#include "world/locale_choice.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace qx;
@@ -18,5 +23,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   if (options.check_update) return run_check_update();  // wins over "--self-test"
   if (options.self_test) return run_self_test(options, placement);
+  if (options.render) {
+    return run_render(options, build_start_state(options, Settings{}, placement, read_windows_locale_names(),
+                                                 platform_file_ops()));
+  }
   return 0;
 }

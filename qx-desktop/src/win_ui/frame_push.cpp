@@ -1,0 +1,95 @@
+#include "win_ui/frame_push.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/bar_activity.h"
+#include "app/feed_slots.h"
+#include "app/state_texts.h"
+#include "render/repaint.h"
+#include "win_ui/video_blit.h"
+
+namespace qx {
+
+LockedOptional<PresentedFrame>& PRESENTED_FRAME = *new LockedOptional<PresentedFrame>();
+
+namespace {
+
+std::int32_t saturate(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+// Toward zero, saturating; NaN gives 0.
+std::int32_t truncate_saturate(float v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483520.0f) return INT32_MAX;
+  if (v <= -2147483648.0f) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+ScreenPoint push_position(Placement placement, const Rect& window, std::int32_t layout_width,
+                          std::int32_t layout_height, float scale) {
+  switch (placement) {
+    case Placement::SignalBarBottom: return {window.left, saturate(std::int64_t{window.bottom} - layout_height)};
+    case Placement::SignalBarTop:
+    case Placement::BarLeft: return {window.left, window.top};
+    case Placement::BarRight: return {saturate(std::int64_t{window.right} - layout_width), window.top};
+    case Placement::Island: {
+      const std::int64_t width = std::int64_t{window.right} - window.left;
+      return {saturate(window.left + (width - layout_width) / 2),
+              saturate(std::int64_t{window.top} - truncate_saturate(12.0f * scale))};
+    }
+  }
+  return {window.left, window.top};
+}
+
+std::string bar_window_text(const ViewSnapshot& view, Instant now) {
+  return current_feed(view).title + ": " + caption_text(view) + " (" + status_text(view, now) + ")";
+}
+
+bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push) {
+  if (!is_bar_active(view, now)) return false;
+  const std::optional<Rect> rect = push.window_rect.load();
+  if (!rect) return false;
+  const BarLayout layout = push.painter.layout(view, rect->width(), rect->height(), push.scale);
+  std::optional<PaintedFrame> painted = push.painter.paint(view, layout);
+  if (!painted) return false;
+
+  const ScreenPoint position = push_position(view.placement, *rect, layout.width, layout.height, push.scale);
+  PixelView pixels = dib_pixels(painted->surface);
+  std::vector<std::uint32_t> base;
+  if (!painted->video_targets.empty() && pixels.pixels != nullptr) {
+    base.assign(pixels.pixels, pixels.pixels + static_cast<std::size_t>(pixels.width) * pixels.height);
+  }
+  if (const std::optional<VideoFrameSet> frames =
+          push.player.set_targets_and_snapshot(video_target_sizes(painted->video_targets))) {
+    blit_video_frame(pixels, painted->video_targets, frames->frames);
+  }
+  push.window.push(painted->surface, position, layout.width, layout.height);
+
+  push.presented.with([&](std::optional<PresentedFrame>& kept) {
+    kept.reset();  // the old surface goes before the new one is stored
+    kept.emplace(PresentedFrame{std::move(base), std::move(painted->video_targets), std::move(painted->surface),
+                                position});
+  });
+  push.window.set_text(bar_window_text(view, now));
+  if (!FULLSCREEN_APP.load()) push.window.show_without_activation();
+  return true;
+}
+
+bool push_video_frame(FramePush& push) {
+  FRAME_PENDING.store(false);
+  const std::optional<VideoFrameSet> frames = push.player.snapshot();
+  if (!frames) return false;
+  return push.presented.with([&](std::optional<PresentedFrame>& kept) {
+    if (!kept || kept->targets.empty() || frames->frames.empty()) return false;
+    PixelView pixels = dib_pixels(kept->surface);
+    const std::optional<Rect> dirty = video_dirty_rect(kept->targets, pixels.width, pixels.height);
+    if (!dirty) return false;  // every target lies outside the surface: nothing to push
+    restore_clean_pixels(pixels, kept->base_pixels, *dirty);
+    blit_video_frame(pixels, kept->targets, frames->frames);
+    return push.window.push_dirty(kept->surface, kept->position, *dirty);
+  });
+}
+
+}  // namespace qx

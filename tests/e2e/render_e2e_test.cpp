@@ -1,0 +1,184 @@
+// The real program in its "--render" mode: the bitmap file it writes, its failures, and frames
+// compared with stored references.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "program_run_win.h"
+#include "temp_folder_win.h"
+
+namespace {
+
+using zvtest::ProgramRun;
+
+// A fixture as a Windows path (the Linux root is drive Z: under Wine).
+std::string fixture(const std::string& name) {
+  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/render/" + name;
+  for (auto& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t u32_at(const std::string& bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+struct Frame {
+  ProgramRun run;
+  std::string bytes;
+  std::int32_t width() const { return static_cast<std::int32_t>(u32_at(bytes, 18)); }
+  std::int32_t height() const { return -static_cast<std::int32_t>(u32_at(bytes, 22)); }
+};
+
+// Runs the program with "--render" into a fresh folder; English and one country, so that the
+// texts do not follow the machine's settings.
+Frame render(std::vector<std::string> args) {
+  zvtest::TempFolder folder(L"render");
+  const std::wstring out = folder.child(L"frame.bmp");
+  std::string out_utf8 = folder.utf8() + "\\frame.bmp";
+  args.insert(args.begin(), {"--render", out_utf8, "--lang", "en", "--country", "GB"});
+  Frame f;
+  f.run = zvtest::run_program(ZV_EXE_PATH, args, std::chrono::seconds(60));
+  f.bytes = read_file(std::filesystem::path(out));
+  return f;
+}
+
+TEST(RenderProgram, WritesTheBitmapHeaderByteForByteAndNothingElse) {
+  Frame f = render({"--feed", fixture("news-story.json"), "--size", "800x200"});
+  EXPECT_EQ(f.run.exit_code, 0u) << f.run.err;
+  EXPECT_EQ(f.run.out, "");
+  EXPECT_EQ(f.run.err, "");
+  // A collapsed bottom bar 800 wide: the 52 px card and the 28 px the Regular orb stands out above it.
+  const std::int32_t w = 800, h = 80;
+  const std::uint32_t size = 54 + w * h * 4;
+  const unsigned char header[54] = {
+      'B', 'M', static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
+      static_cast<unsigned char>(size >> 16), 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+      0x20, 0x03, 0, 0,        // 800
+      0xB0, 0xFF, 0xFF, 0xFF,  // -80
+      1, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(f.bytes.size(), size);
+  EXPECT_EQ(std::memcmp(f.bytes.data(), header, 54), 0);
+}
+
+TEST(RenderProgram, SizeOptionSetsTheWidthOfABarAndTheHeightOfADockElseTheDefault) {
+  struct Row {
+    const char* size;
+    std::int32_t bar_width;
+    std::int32_t dock_height;
+  };
+  for (const Row& r : {Row{"800x200", 800, 200}, Row{"800X200", 1920, 1032}, Row{"800", 1920, 1032}}) {
+    Frame bar = render({"--feed", fixture("news-story.json"), "--size", r.size});
+    ASSERT_EQ(bar.run.exit_code, 0u) << bar.run.err;
+    EXPECT_EQ(bar.width(), r.bar_width) << r.size;
+    Frame dock = render({"--feed", fixture("news-story.json"), "--size", r.size, "--mode", "bar", "--edge", "left"});
+    ASSERT_EQ(dock.run.exit_code, 0u) << dock.run.err;
+    EXPECT_EQ(dock.width(), 252) << r.size;
+    EXPECT_EQ(dock.height(), r.dock_height) << r.size;
+    EXPECT_EQ(dock.bytes.size(), 54u + 252u * static_cast<std::uint32_t>(r.dock_height) * 4u);
+  }
+}
+
+TEST(RenderProgram, FailuresAreReportedOnStandardErrorWithExitCodeOne) {
+  zvtest::TempFolder folder(L"render-fail");
+  const std::string missing = folder.utf8() + "\\no such folder\\frame.bmp";
+  ProgramRun unwritable =
+      zvtest::run_program(ZV_EXE_PATH, {"--render", missing, "--feed", fixture("news-story.json")});
+  EXPECT_EQ(unwritable.exit_code, 1u);
+  EXPECT_EQ(unwritable.err.rfind("render failed: ", 0), 0u) << unwritable.err;
+  EXPECT_GT(unwritable.err.size(), std::string("render failed: \n").size()) << "the system's reason follows";
+  EXPECT_EQ(unwritable.err.back(), '\n');
+  EXPECT_EQ(unwritable.err.find('\n'), unwritable.err.size() - 1);
+
+  ProgramRun empty = zvtest::run_program(
+      ZV_EXE_PATH, {"--render", folder.utf8() + "\\x.bmp", "--feed", fixture("news-story.json"), "--size", "0x200"});
+  EXPECT_EQ(empty.exit_code, 1u);
+  EXPECT_EQ(empty.err, "render failed: could not allocate frame\n");
+}
+
+// --- frames compared with references ---
+
+// GDI+ anti-aliasing and font hinting differ a little between Wine builds and font packages,
+// so a pixel may differ by up to 40 in a channel, and up to 1.5 % of the pixels (glyph edges
+// shifted by a pixel) may differ by more. Shapes, colours and placement must match.
+constexpr int CHANNEL_TOLERANCE = 40;
+constexpr double OUTLIER_SHARE = 0.015;
+
+struct Golden {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+std::vector<Golden> goldens() {
+  return {
+      {"live-game", {"--feed", fixture("live-game.json"), "--size", "720x140"}},
+      {"live-game-expanded", {"--feed", fixture("live-game.json"), "--size", "720x140", "--expanded", "--skin", "2"}},
+      {"news-picture", {"--feed", fixture("news-story.json"), "--size", "720x140", "--orb-image", fixture("harbour.png"),
+                        "--orb", "XL"}},
+      {"failed-feed", {"--feed", fixture("broken.xml"), "--size", "720x140", "--mode", "island", "--skin", "1"}},
+      {"rtl-title", {"--feed", fixture("rtl-title.json"), "--size", "720x140", "--mode", "bar", "--edge", "top",
+                     "--left", "team"}},
+      {"cjk-title", {"--feed", fixture("cjk-title.json"), "--size", "720x140", "--mode", "island", "--expanded"}},
+  };
+}
+
+void PrintTo(const Golden& g, std::ostream* os) { *os << g.name; }
+
+class GoldenFrame : public testing::TestWithParam<Golden> {};
+
+TEST_P(GoldenFrame, MatchesItsReference) {
+  const Golden& g = GetParam();
+  Frame f = render(g.args);
+  ASSERT_EQ(f.run.exit_code, 0u) << f.run.err;
+  const std::filesystem::path reference = std::string(ZV_FIXTURES_DIR) + "/render/" + g.name + ".bmp";
+  if (std::getenv("ZV_UPDATE_RENDER_REFERENCES")) {
+    std::ofstream(reference, std::ios::binary) << f.bytes;
+    GTEST_SKIP() << "reference written: " << reference.string();
+  }
+  const std::string expected = read_file(reference);
+  ASSERT_GE(expected.size(), 54u) << "missing reference " << reference.string();
+  ASSERT_EQ(f.bytes.substr(0, 54), expected.substr(0, 54)) << "size differs";
+  ASSERT_EQ(f.bytes.size(), expected.size());
+  std::size_t outliers = 0;
+  int worst = 0;
+  for (std::size_t i = 54; i < expected.size(); i += 4) {
+    int diff = 0;
+    for (std::size_t c = 0; c < 4; ++c) {
+      diff = std::max(diff, std::abs(static_cast<unsigned char>(f.bytes[i + c]) -
+                                     static_cast<unsigned char>(expected[i + c])));
+    }
+    worst = std::max(worst, diff);
+    if (diff > CHANNEL_TOLERANCE) ++outliers;
+  }
+  const std::size_t pixels = (expected.size() - 54) / 4;
+  EXPECT_LE(static_cast<double>(outliers), OUTLIER_SHARE * static_cast<double>(pixels))
+      << outliers << " of " << pixels << " pixels differ by more than " << CHANNEL_TOLERANCE << " (worst " << worst
+      << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, GoldenFrame, testing::ValuesIn(goldens()),
+                         [](const testing::TestParamInfo<Golden>& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name) {
+                             if (c == '-') c = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace

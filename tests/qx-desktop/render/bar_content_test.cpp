@@ -1,0 +1,208 @@
+#include "render/bar_content.h"
+
+#include <gtest/gtest.h>
+
+#include "app/state_texts.h"
+#include "paint_fakes.h"
+#include "world/translations.h"
+
+namespace qx {
+namespace {
+
+using test::Harness;
+using test::news_state;
+using test::solid;
+
+AppState game_state(Placement placement, const char* state, const char* away, const char* home) {
+  AppState s = news_state({"a", "b", "c"}, placement);
+  QxScore score = test::score(state);
+  score.away.score = away;
+  score.home.score = home;
+  s.feeds[0].score = score;
+  return s;
+}
+
+// --- scores ---
+
+TEST(ScoreRows, TheLeaderIsEmphasisedADrawOrANonNumberEmphasisesBoth) {
+  struct Row {
+    std::optional<std::string> away, home;
+    bool away_lead, home_lead;
+  };
+  const Row rows[] = {
+      {"10", "7", true, false}, {"7", "10", false, true}, {"3", "3", true, true},
+      {"3", "x", true, true},   {std::nullopt, "1", true, true}, {"NaN", "1", true, true},
+  };
+  for (const Row& r : rows) {
+    QxScore score = test::score("in");
+    score.away.score = r.away;
+    score.home.score = r.home;
+    EXPECT_EQ(leading_sides(score), std::make_pair(r.away_lead, r.home_lead))
+        << r.away.value_or("-") << " " << r.home.value_or("-");
+  }
+}
+
+TEST(ScoreRows, ChipIsTheSideColourOrTheSecondaryTextMadeReadable) {
+  Harness h;
+  PaintContext& ctx = h.context(news_state({"a"}, Placement::BarLeft), 600, 700);
+  QxSide side{"KC", "Kansas City", "10", std::nullopt};
+  draw_score_side(ctx, side, {20, 100, 300, 140}, 24, true);
+  EXPECT_EQ(h.pixel(21, 120), pack_rgb(readable_colour(ctx.secondary, ctx.background)));
+  side.color_hex = "#e31837";
+  draw_score_side(ctx, side, {20, 200, 300, 240}, 24, true);
+  EXPECT_EQ(h.pixel(21, 220), pack_rgb(readable_colour(Colour{0xe3, 0x18, 0x37}, ctx.background)));
+}
+
+TEST(ScoreRows, EmphasisIsBoldInTheTextColourOtherwiseSemiboldAndFaded) {
+  Harness h;
+  PaintContext& ctx = h.context(news_state({"a"}, Placement::BarLeft), 600, 700);
+  draw_score_side(ctx, {"KC", "", "10", std::nullopt}, {20, 100, 300, 140}, 24, true);
+  draw_score_side(ctx, {"BUF", "", "7", std::nullopt}, {20, 200, 300, 240}, 24, false);
+  EXPECT_EQ(h.text.drawn("KC")[0].style.weight, 2);
+  EXPECT_EQ(h.text.drawn("KC")[0].style.colour, ctx.text);
+  EXPECT_EQ(h.text.drawn("10")[0].style.align, 2);
+  EXPECT_EQ(h.text.drawn("10")[0].box, (Rect{20, 100, 300, 140}));
+  EXPECT_EQ(h.text.drawn("BUF")[0].style.weight, 1);
+  EXPECT_EQ(h.text.drawn("BUF")[0].style.colour, mix_colour(ctx.text, ctx.background, 0.22f));
+}
+
+TEST(ScoreRows, LongTextsShrinkTogetherDownToElevenAndNoFurther) {
+  struct Row {
+    std::int32_t width;
+    std::int32_t font;
+  };
+  // Ten letters and three digits at half the size each, 10 apart, in width − 12.
+  for (const Row r : {Row{400, 24}, Row{100, 12}, Row{60, 11}}) {
+    Harness h;
+    PaintContext& ctx = h.context(news_state({"a"}, Placement::BarLeft), 600, 700);
+    draw_score_side(ctx, {"ABCDEFGHIJ", "", "100", std::nullopt}, {0, 100, r.width, 140}, 24, true);
+    EXPECT_EQ(h.text.drawn("ABCDEFGHIJ")[0].style.size, r.font) << r.width;
+    EXPECT_EQ(h.text.drawn("100")[0].style.size, r.font) << r.width;
+  }
+}
+
+TEST(ScoreStatus, ALiveGameIsARedPillWithWhiteTextAFinishedOnePlainText) {
+  Harness h;
+  PaintContext& ctx = h.context(news_state({"a"}, Placement::BarLeft), 600, 700);
+  const std::int32_t used = draw_score_status(ctx, test::score("in"), {20, 100, 300, 122});
+  EXPECT_EQ(used, 2 * 6 + 18);  // "Q3" at 12 px plus the padding
+  EXPECT_EQ(h.pixel(30, 111), pack_rgb(Colour{200, 30, 45}));
+  EXPECT_EQ(h.text.drawn("Q3")[0].style.colour, WHITE);
+  EXPECT_EQ(h.text.drawn("Q3")[0].box, (Rect{28, 100, 42, 122}));
+
+  Harness h2;
+  PaintContext& ctx2 = h2.context(news_state({"a"}, Placement::BarLeft), 600, 700);
+  QxScore final_score = test::score("post");
+  final_score.detail = "Final after a very long overtime";
+  EXPECT_EQ(draw_score_status(ctx2, final_score, {20, 100, 120, 122}), 100);
+  EXPECT_EQ(h2.text.drawn(final_score.detail)[0].style.colour, ctx2.secondary);
+  EXPECT_NE(h2.pixel(30, 111), pack_rgb(Colour{200, 30, 45}));
+}
+
+// --- stories to come ---
+
+TEST(UpcomingStories, FollowTheCurrentOneWithoutAScoreAndIncludeItWithOne) {
+  test::UtcClock clock;
+  AppState s = news_state({"a", "b", "c"}, Placement::BarLeft);
+  s.feeds[0].current = 2;
+  EXPECT_EQ(upcoming_story_lines(s, clock), (std::vector<std::string>{"a", "b"}));
+  s.feeds[0].items.resize(1);
+  s.feeds[0].current = 0;
+  EXPECT_TRUE(upcoming_story_lines(s, clock).empty());
+  AppState game = news_state({"1", "2", "3", "4", "5", "6", "7", "8"}, Placement::BarLeft);
+  game.feeds[0].score = test::score("in");
+  game.feeds[0].current = 7;
+  game.feeds[0].items[7].published = "2026-03-01T07:30:00Z";
+  const auto lines = upcoming_story_lines(game, clock);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], story_line_with_time(game.feeds[0].items[7], clock));
+  EXPECT_NE(lines[0], "8");
+  EXPECT_EQ(lines[5], "5");
+}
+
+// --- placements ---
+
+TEST(BarStrip, WithTheDefaultFeedsOnlyTheCaptionIsDrawn) {
+  Harness h;
+  AppState s = game_state(Placement::SignalBarBottom, "in", "1", "0");
+  s.default_feeds = true;
+  PaintContext& ctx = h.context(s, 1200, 300);
+  draw_bar_content(ctx, 100, 900, 0, 52);
+  ASSERT_EQ(h.text.calls.size(), 1u);
+  EXPECT_EQ(h.text.calls[0].text, caption_text(s));
+  EXPECT_EQ(h.text.calls[0].box, (Rect{100, 0, 900, 52}));
+  EXPECT_EQ(h.text.calls[0].style.size, 16);
+}
+
+TEST(BarStrip, CollapsedGameShowsBothSidesWithTheWinnerBoldAndTheStatus) {
+  Harness h;
+  h.paint(game_state(Placement::SignalBarBottom, "in", "10", "7"), 1400, 300);
+  ASSERT_EQ(h.text.drawn("KC").size(), 1u);
+  ASSERT_EQ(h.text.drawn("BUF").size(), 1u);
+  EXPECT_EQ(h.text.drawn("KC")[0].style.weight, 2);
+  EXPECT_EQ(h.text.drawn("BUF")[0].style.weight, 1);
+  EXPECT_LT(h.text.drawn("KC")[0].box.left, h.text.drawn("BUF")[0].box.left);
+  EXPECT_EQ(h.text.drawn("Q3").size(), 1u);
+}
+
+TEST(BarStrip, ExpandedWithoutAScoreReadsNumberTitleAndStatusOnOneLine) {
+  Harness h;
+  AppState s = news_state({"a", "b", "c"}, Placement::SignalBarBottom);
+  s.feeds[0].current = 1;
+  s.expanded = true;
+  h.paint(s, 1400, 400);
+  const std::string line = "2 / 3  \xC2\xB7  Morning News  \xC2\xB7  " + status_text(s, test::T0);
+  ASSERT_EQ(h.text.drawn(line).size(), 1u);
+  const auto caption = h.text.drawn("b");
+  ASSERT_EQ(caption.size(), 1u);
+  EXPECT_EQ(caption[0].style.size, 21);
+  EXPECT_EQ(caption[0].style.lines, 3);
+}
+
+TEST(Dock, CaptionWrapsToFiveLinesAndStoriesToComeStopAboveTheActionButton) {
+  Harness h;
+  const std::string long_title(300, 'w');
+  AppState s = news_state({"now", long_title + "1", long_title + "2", long_title + "3", long_title + "4"},
+                          Placement::BarLeft);
+  h.paint(s, 600, 400);
+  ASSERT_EQ(h.text.drawn("now").size(), 1u);
+  EXPECT_EQ(h.text.drawn("now")[0].style.lines, 5);
+  EXPECT_EQ(h.text.drawn("now")[0].style.size, 18);
+  EXPECT_EQ(h.text.drawn(translate("en", "More")).size(), 1u);
+  int shown = 0;
+  for (const auto& call : h.text.calls) {
+    if (!call.draw || call.text.rfind(long_title, 0) != 0) continue;
+    ++shown;
+    EXPECT_EQ(call.style.lines, 2);
+    EXPECT_LE(call.box.top + 2 * 14, h.layout.action.rect.top);
+  }
+  EXPECT_EQ(shown, 3);  // the fourth would reach the button
+}
+
+TEST(Island, AFilmOrbPictureGivesTheMiniOrbAVideoPlace) {
+  Harness h;
+  AppState s = news_state({"a"}, Placement::Island);
+  s.orb_image = "C:\\loop.gif";
+  PaintedFrame frame = h.paint(s, 900, 300, 1.5f);
+  const Rect card = h.layout.card;
+  ASSERT_EQ(frame.video_targets.size(), 1u);
+  EXPECT_EQ(frame.video_targets[0].rect, (Rect{card.left + 15, card.top + 14, card.left + 60, card.top + 59}));
+  EXPECT_FLOAT_EQ(frame.video_targets[0].radius, 23.0f);  // 15 design pixels
+  EXPECT_EQ(frame.video_targets[0].fit, s.fit.value_or(Fit{}));
+}
+
+TEST(Island, CollapsedWithoutOrbPictureShowsADotAndTheCaption) {
+  Harness h;
+  AppState s = news_state({"a"}, Placement::Island);
+  PaintedFrame frame = h.paint(s, 900, 300);
+  const Rect card = h.layout.card;
+  EXPECT_TRUE(frame.video_targets.empty());
+  EXPECT_EQ(test::pixel_at(frame, card.left + 23, card.top + 24),
+            solid(readable_colour(accent_colour(s), main_colours(s).background)));
+  const auto caption = h.text.drawn("a");
+  ASSERT_EQ(caption.size(), 1u);
+  EXPECT_EQ(caption[0].box.left, card.left + 40);
+}
+
+}  // namespace
+}  // namespace qx
