@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -200,6 +202,44 @@ TEST_F(Bar, MenuCommandsChangeTheSettingsFile) {
     return feeds.is_array() && feeds.size() == 1 && feeds[0].value("title", "") == "Beta";
   }));
   quit(program, bar);
+}
+
+// The Run key's value of this name; none when absent.
+std::optional<std::wstring> run_value(const wchar_t* name) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name, RRF_RT_REG_SZ,
+                   nullptr, data, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return std::wstring(data);
+}
+
+TEST_F(Bar, AStartMovesTheOlderAutostartValueAndRemovesUpdateLeftovers) {
+  const wchar_t* run_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, run_key, L"Zelvaron", REG_SZ, L"old", 8), ERROR_SUCCESS);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, run_key, L"Zelvarons");
+  std::vector<std::filesystem::path> leftovers;
+  for (const char* extension : {".old", ".new", ".bad"}) {
+    leftovers.push_back(std::filesystem::path(ZV_EXE_PATH).replace_extension(extension));
+    std::ofstream(leftovers.back()) << "left by an update";
+  }
+  leftovers.push_back(std::filesystem::path(ZV_EXE_PATH).replace_extension(".bak"));  // not ours
+  std::ofstream(leftovers.back()) << "kept";
+
+  RunningProgram program(ZV_EXE_PATH, {});
+  HWND bar = start(program);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(eventually([&] { return !std::filesystem::exists(leftovers[2]); }));
+  EXPECT_FALSE(std::filesystem::exists(leftovers[0]));
+  EXPECT_FALSE(std::filesystem::exists(leftovers[1]));
+  EXPECT_TRUE(std::filesystem::exists(leftovers[3]));
+  EXPECT_FALSE(run_value(L"Zelvaron"));
+  const std::optional<std::wstring> moved = run_value(L"Zelvarons");
+  ASSERT_TRUE(moved);
+  EXPECT_NE(moved->find(L"zelvarons.exe"), std::wstring::npos);
+  quit(program, bar);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, run_key, L"Zelvarons");
+  std::filesystem::remove(leftovers[3]);
 }
 
 TEST_F(Bar, QuitEndsWithExitCodeZeroAndLeavesTheSettingsWhole) {
