@@ -52,24 +52,9 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 
 // The bar's open popup menu: a shown window of the menu class in the bar's process.
 HWND open_menu(HWND bar) {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{0, nullptr};
-  GetWindowThreadProcessId(bar, &search.process);
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (process != s->process || std::wstring(name) != L"#32768" || !IsWindowVisible(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  DWORD process = 0;
+  GetWindowThreadProcessId(bar, &process);
+  return zvtest::find_process_window(process, L"#32768", true);
 }
 
 RECT window_rect(HWND window) {
@@ -202,6 +187,20 @@ TEST_F(Bar, MenuCommandsChangeTheSettingsFile) {
     return feeds.is_array() && feeds.size() == 1 && feeds[0].value("title", "") == "Beta";
   }));
   quit(program, bar);
+}
+
+TEST_F(Bar, AProgramStartedByTheUpdateWaitsForTheOldOneToEnd) {
+  RunningProgram old_one(ZV_EXE_PATH, {});
+  HWND old_bar = start(old_one);
+  ASSERT_NE(old_bar, nullptr);
+  RunningProgram new_one(ZV_EXE_PATH, {"--after-update"});
+  Sleep(1500);
+  EXPECT_EQ(new_one.wait(0ms), 0xFFFFFFFFu) << "the new program gave up at once";
+  PostMessageW(old_bar, WM_CLOSE, 0, 0);
+  EXPECT_EQ(old_one.wait(20s), 0u);
+  HWND new_bar = start(new_one);
+  ASSERT_NE(new_bar, nullptr) << "the new program did not take over";
+  quit(new_one, new_bar);
 }
 
 // The Run key's value of this name; none when absent.

@@ -142,27 +142,33 @@ DWORD RunningProgram::wait(std::chrono::milliseconds limit) {
   return code;
 }
 
-HWND RunningProgram::wait_for_window(const wchar_t* window_class, std::chrono::milliseconds limit) {
+HWND find_process_window(DWORD process, const wchar_t* window_class, bool shown_only) {
   struct Search {
     const wchar_t* window_class;
-    DWORD id;
+    DWORD process;
+    bool shown_only;
     HWND found;
-  } search{window_class, id_, nullptr};
+  } search{window_class, process, shown_only, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner != s->process || std::wstring(name) != s->window_class) return TRUE;
+        if (s->shown_only && !IsWindowVisible(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND RunningProgram::wait_for_window(const wchar_t* window_class, std::chrono::milliseconds limit) {
   const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(limit.count());
   do {
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          wchar_t name[64] = {};
-          GetClassNameW(window, name, 64);
-          if (owner != s->id || std::wstring(name) != s->window_class) return TRUE;
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (HWND found = find_process_window(id_, window_class)) return found;
     Sleep(50);
   } while (GetTickCount64() < until);
   return nullptr;

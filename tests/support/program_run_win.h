@@ -26,6 +26,10 @@ ProgramRun run_program(const std::string& exe, const std::vector<std::string>& a
                        std::chrono::milliseconds limit = std::chrono::seconds(60),
                        Capture capture = Capture::Files);
 
+// A top-level window of the class owned by the process (only a shown one when asked); null when
+// there is none.
+HWND find_process_window(DWORD process, const wchar_t* window_class, bool shown_only = false);
+
 // A program started and left running (its output goes where the test's goes); terminated when
 // the owner goes while it still runs.
 class RunningProgram {
