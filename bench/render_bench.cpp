@@ -89,7 +89,9 @@ struct Case {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // An argument picks the cases whose name contains it.
+  const std::string only = argc > 1 ? argv[1] : "";
   const std::string picture = write_picture();
   NoText no_text;
 #ifdef _WIN32
@@ -110,6 +112,7 @@ int main() {
   constexpr int FRAMES = 200;
   std::printf("%-38s %10s %12s %14s %14s\n", "frame", "surface", "ms / frame", "without text", "fill baseline");
   for (const Case& c : cases) {
+    if (std::string(c.name).find(only) == std::string::npos) continue;
     AppState s = bench_state(picture);
     s.placement = c.placement;
     s.expanded = c.expanded;

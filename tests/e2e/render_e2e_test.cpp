@@ -112,6 +112,19 @@ TEST(RenderProgram, FailuresAreReportedOnStandardErrorWithExitCodeOne) {
   EXPECT_EQ(empty.err, "render failed: could not allocate frame\n");
 }
 
+TEST(RenderProgram, AGifOrbPictureShowsOneOfItsFramesInTheOrb) {
+  Frame f = render({"--feed", fixture("news-story.json"), "--size", "720x140", "--orb-image", fixture("loop.gif")});
+  ASSERT_EQ(f.run.exit_code, 0u) << f.run.err;
+  ASSERT_EQ(f.height(), 80);
+  // The orb's middle (12 % of the width, half the orb above the card): whichever frame came last.
+  const std::size_t at = 54 + (28u * 720u + 720u * 12u / 100u) * 4u;
+  const int b = static_cast<unsigned char>(f.bytes[at]), g = static_cast<unsigned char>(f.bytes[at + 1]),
+            r = static_cast<unsigned char>(f.bytes[at + 2]), a = static_cast<unsigned char>(f.bytes[at + 3]);
+  EXPECT_EQ(a, 255);
+  auto close_to = [&](int er, int eg, int eb) { return std::abs(r - er) + std::abs(g - eg) + std::abs(b - eb) <= 12; };
+  EXPECT_TRUE(close_to(200, 40, 160) || close_to(40, 200, 160)) << r << "," << g << "," << b;
+}
+
 // --- frames compared with references ---
 
 // GDI+ anti-aliasing and font hinting differ a little between Wine builds and font packages,

@@ -41,8 +41,10 @@ void add_video(const OrbMediaSource& source, PaintedFrame& frame, const RenderSy
       system.video_frames(source.source, video_target_sizes(frame.video_targets));
   std::vector<PictureView> views;
   for (const VideoFrame& f : frames) {
-    // A frame without pixels has no size, so it matches no target and is left out.
-    views.push_back(f.pixels ? PictureView{f.pixels->data(), f.width, f.height} : PictureView{});
+    // A frame without (enough) pixels gets no size, so it matches no target and is left out.
+    const bool whole = f.pixels && f.width > 0 && f.height > 0 &&
+                       f.pixels->size() >= static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height);
+    views.push_back(whole ? PictureView{f.pixels->data(), f.width, f.height} : PictureView{});
   }
   blit_video_frame(dib_pixels(frame.surface), frame.video_targets, views);
 }

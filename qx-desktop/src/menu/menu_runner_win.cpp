@@ -1,16 +1,19 @@
 // The menu in the program itself: APP_STATE, the Windows popup menu and message box, the
-// registry's autostart value, and the rest of the program through the menu wiring.
+// registry's autostart value, the workers, and the window and shell through the menu wiring.
 #include <windows.h>
 
 #include <thread>
 
 #include "app/add_feed.h"
+#include "app/fetchers.h"
 #include "app/picture_cache.h"
 #include "app/refresh.h"
+#include "app/self_update.h"
 #include "app/settings.h"
 #include "menu/menu_runner.h"
 #include "menu/menu_wiring.h"
 #include "menu/popup_menu_win.h"
+#include "render/repaint.h"
 
 namespace qx {
 
@@ -68,21 +71,23 @@ class PlatformMenuHost final : public MenuHost {
   }
   void save_settings(const AppState& s) override { qx::save_settings(s); }
   void remove_app_bar(WindowHandle window) override { call_if_set(w_.remove_app_bar, window); }
-  void start_orb_animation(WindowHandle window) override { call_if_set(w_.start_orb_animation, window); }
+  void start_orb_animation(WindowHandle window) override {
+    Win32WindowPoster poster(window);
+    Win32AnimationHost animation(window);
+    qx::start_orb_animation(poster, animation, APP_STATE, now());
+  }
   void sync_playback(WindowHandle window) override { call_if_set(w_.sync_playback, window); }
   void place_window(WindowHandle window) override { call_if_set(w_.place_window, window); }
   void prefetch_pictures(WindowHandle window) override { qx::prefetch_pictures(window); }
   void destroy_window(WindowHandle window) override { DestroyWindow(static_cast<HWND>(window)); }
   void spawn_refresh_now(WindowHandle window) override { qx::spawn_refresh_now(window); }
-  void spawn_catalog_fetch() override { call_if_set(w_.spawn_catalog_fetch); }
-  void spawn_teams_fetch() override { call_if_set(w_.spawn_teams_fetch); }
+  void spawn_catalog_fetch() override { qx::spawn_catalog_fetch(); }
+  void spawn_teams_fetch() override { qx::spawn_teams_fetch(); }
   void start_add_feed(std::string copied_text, WindowHandle window) override {
     std::thread([text = std::move(copied_text), window]() mutable { add_feed_from_clipboard(std::move(text), window); })
         .detach();
   }
-  void start_self_update(WindowHandle window) override {
-    if (w_.self_update_thread) std::thread(w_.self_update_thread, window).detach();
-  }
+  void start_self_update(WindowHandle window) override { std::thread(self_update_thread, window).detach(); }
   void start_stream_hint() override { std::thread(stream_hint_thread).detach(); }
 
  private:

@@ -1,6 +1,6 @@
-// The services of the window, the shell and the background fetchers that the menu calls but that
-// live in other parts of the program. The program sets them once at start, before the window
-// exists; an unset one does nothing (a menu on one screen, no dialog, no clipboard text).
+// The services of the window and the shell that the menu calls but that live in other parts of
+// the program. The program sets them once at start, before the window exists; an unset one does
+// nothing (a menu on one screen, no dialog, no clipboard text).
 #pragma once
 
 #include <cstddef>
@@ -23,12 +23,8 @@ struct MenuWiring {
   std::function<void(bool)> set_autostart;
   std::function<std::uint16_t()> local_minutes_of_day;
   std::function<void(WindowHandle)> remove_app_bar;
-  std::function<void(WindowHandle)> start_orb_animation;
   std::function<void(WindowHandle)> sync_playback;
   std::function<void(WindowHandle)> place_window;
-  std::function<void()> spawn_catalog_fetch;
-  std::function<void()> spawn_teams_fetch;
-  std::function<void(WindowHandle)> self_update_thread;  // run on a detached thread
 };
 
 // The program's one wiring (never destroyed).

@@ -6,6 +6,7 @@
 
 #include "app/feed_slots.h"
 #include "app/state_media.h"
+#include "render/saturate.h"
 
 namespace qx {
 
@@ -22,13 +23,6 @@ std::int32_t clamp32(I64 v) { return static_cast<std::int32_t>(std::clamp(v, I32
 
 Rect rect_of(I64 left, I64 top, I64 right, I64 bottom) {
   return Rect{clamp32(left), clamp32(top), clamp32(right), clamp32(bottom)};
-}
-
-// MinGW's roundf adds 0.5 and floors, which turns 0.49999997 into 1; the fraction taken off
-// by trunc is exact, so comparing it with one half rounds correctly.
-float round_half_away(float v) {
-  const float t = std::trunc(v);
-  return std::fabs(v - t) >= 0.5f ? t + std::copysign(1.0f, v) : t;
 }
 
 HitRect hit(const Rect& r) { return HitRect{true, r}; }
@@ -132,14 +126,7 @@ void layout_island(const ViewSnapshot& view, I64 width, bool pages, bool video, 
 
 }  // namespace
 
-std::int32_t round_saturate(float value) {
-  if (std::isnan(value)) return 0;
-  const float r = round_half_away(value);
-  // 2147483520 is the largest float below 2^31; anything above it is out of range.
-  if (r > 2147483520.0f) return std::numeric_limits<std::int32_t>::max();
-  if (r < -2147483648.0f) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(r);
-}
+std::int32_t round_saturate(float value) { return saturate_i32(round_half_away(value)); }
 
 std::int32_t scale_design(float n, float scale) { return round_saturate(n * scale); }
 

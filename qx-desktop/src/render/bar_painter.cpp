@@ -64,7 +64,7 @@ Rect grown(const Rect& r, std::int32_t by) { return {r.left - by, r.top - by, r.
 
 // A pixel whose centre lies a pixel or more outside a rectangle has no coverage of any rounded
 // shape inside it; checking that first spares the distance computation for most of the frame.
-bool near(const Rect& r, std::int32_t x, std::int32_t y) {
+bool within_reach(const Rect& r, std::int32_t x, std::int32_t y) {
   return x >= r.left - 1 && x <= r.right && y >= r.top - 1 && y <= r.bottom;
 }
 
@@ -84,16 +84,19 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
   const float reach = static_cast<float>(reach_px);
   const Rect shadow_reach = grown(shadow, std::max(0, reach_px));
   const float k = ctx.skin.light ? SHADOW_LIGHT : SHADOW_DARK;
+  // A whole-pixel rectangle with square corners covers its pixels' centres fully and no others.
+  const bool square = card_radius <= 0.0f;
   const PixelView px = ctx.pixels;
   for (std::int32_t y = 0; y < px.height; ++y) {
     std::uint32_t* row = px.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(px.width);
     const float cy = static_cast<float>(y) + 0.5f;
     auto edge = [&](std::int32_t x) {
       const float cx = static_cast<float>(x) + 0.5f;
-      float c = near(card, x, y) ? rounded_rect_coverage(card, card_radius, cx, cy) : 0.0f;
-      if (orb_term && c < 1.0f && near(orb, x, y)) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
+      // Square corners: the span below holds every pixel of the card, the rest is outside.
+      float c = square ? 0.0f : within_reach(card, x, y) ? rounded_rect_coverage(card, card_radius, cx, cy) : 0.0f;
+      if (orb_term && c < 1.0f && within_reach(orb, x, y)) c = std::max(c, rounded_rect_coverage(orb, orb_radius, cx, cy));
       float a = c;
-      if (island && c < 1.0f && reach > 0.0f && near(shadow_reach, x, y)) {
+      if (island && c < 1.0f && reach > 0.0f && within_reach(shadow_reach, x, y)) {
         const float d = std::max(0.0f, rounded_rect_distance(shadow, card_radius, cx, cy)) / reach;
         const float f = clamp01(1.0f - d);
         a = c + (1.0f - c) * k * f * f * f;
@@ -117,7 +120,9 @@ void alpha_pass(PaintContext& ctx, float card_radius) {
     std::fill(row, row + reach_left, 0u);
     std::fill(row + reach_right, row + px.width, 0u);
     // The columns surely inside the card keep their colour and become opaque.
-    const RowSpan span = rounded_row_span(card, card_radius, y);
+    const RowSpan span = !square ? rounded_row_span(card, card_radius, y)
+                         : y >= card.top && y < card.bottom ? RowSpan{card.left, card.right}
+                                                            : RowSpan{};
     const std::int32_t x0 = std::clamp(span.x0, reach_left, reach_right);
     const std::int32_t x1 = std::clamp(span.x1, x0, reach_right);
     for (std::int32_t x = reach_left; x < x0; ++x) edge(x);
@@ -292,10 +297,17 @@ void fill_gradient_rect(PixelView surface, const Rect& rect, float radius, Colou
   const std::int32_t y1 = std::min(rect.bottom, surface.height);
   const std::int32_t x0 = std::max(rect.left, 0);
   const std::int32_t x1 = std::min(rect.right, surface.width);
+  if (x0 >= x1) return;
   const float h = static_cast<float>(std::max(1, rect.height()));
   for (std::int32_t y = y0; y < y1; ++y) {
     const Colour colour = mix_colour(top, bottom, static_cast<float>(y - rect.top) / h);
     const std::uint32_t packed = pack_rgb(colour);
+    if (radius <= 0.0f) {
+      // Square corners cover every pixel centre inside fully: no edge to blend.
+      std::fill(surface.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width) + x0,
+                surface.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width) + x1, packed);
+      continue;
+    }
     const RowSpan span = rounded_row_span(rect, radius, y);
     std::uint32_t* row = surface.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width);
     const float cy = static_cast<float>(y) + 0.5f;
@@ -342,7 +354,7 @@ std::optional<PaintedFrame> paint_bar(const ViewSnapshot& view, const BarLayout&
   const std::int32_t line = ctx.s(2) < 2 ? 1 : ctx.s(2);
   const Colour line_colour = readable_colour(accent, main.background);
   if (placement != Placement::Island) {
-    fill_rounded_rect(ctx.pixels, edge_line_rect(ctx, line), 0.0f, line_colour);
+    fill_gradient_rect(ctx.pixels, edge_line_rect(ctx, line), 0.0f, line_colour, line_colour);
   } else if (view.left.kind == LeftStyle::Kind::Same && !view.bar_image) {
     fill_rounded_rect(ctx.pixels, card, card_radius, mix_colour(main.background, main.text, 0.2f));
     const std::int32_t border = std::max(1, ctx.s(1));

@@ -15,9 +15,9 @@ AxisFit fit_axis(float scale, float picture_extent, float box_extent, float focu
   AxisFit axis;
   if (box_extent + 0.5f >= e) {
     // The picture fits on this axis: centred, padding on both sides.
-    const float start = std::round((box_extent - e) / 2.0f);
+    const float start = round_half_away((box_extent - e) / 2.0f);
     axis.dst0 = saturate_i32(start);
-    axis.dst1 = saturate_i32(std::round(start + e));
+    axis.dst1 = saturate_i32(round_half_away(start + e));
     return axis;
   }
   const float visible = box_extent / e;
@@ -159,7 +159,7 @@ std::vector<std::uint32_t> fill_and_place_picture(PictureView picture, std::int3
         const float top = c(p00) * (1.0f - a) + c(p10) * a;
         const float bottom = c(p01) * (1.0f - a) + c(p11) * a;
         const float value = top * (1.0f - b) + bottom * b;
-        pixel |= static_cast<std::uint32_t>(std::clamp(std::round(value), 0.0f, 255.0f)) << shift;
+        pixel |= static_cast<std::uint32_t>(std::clamp(round_half_away(value), 0.0f, 255.0f)) << shift;
       }
       line[x] = pixel;
     }

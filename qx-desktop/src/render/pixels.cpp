@@ -13,7 +13,7 @@ namespace {
 // above 255 are held at 255 so that they can never spill into the next channel or the alpha byte.
 std::uint32_t channel_byte(float value) {
   if (!(value > 0.0f)) return 0;
-  const float rounded = std::round(value);
+  const float rounded = round_half_away(value);
   return rounded >= 255.0f ? 255u : static_cast<std::uint32_t>(rounded);
 }
 

@@ -60,6 +60,23 @@ TEST(PainterColours, TeamColourNeedsAContrastOfAtLeastOnePointFourWithTheSkin) {
   EXPECT_EQ(accent_colour(s), skin_accent);
 }
 
+// --- shapes ---
+
+// The card and the brand side are filled row by row as square-cornered rectangles: the same
+// pixels as the general rounded fill at radius 0, partly off the surface or not.
+TEST(Gradient, SquareCornersGiveWhatTheRoundedFillGivesRowByRow) {
+  const Colour top{250, 10, 40}, bottom{3, 200, 90};
+  for (const Rect r : {Rect{2, 1, 9, 7}, Rect{-3, -2, 5, 4}, Rect{6, 3, 20, 12}, Rect{4, 4, 4, 9}, Rect{-9, 0, -2, 5}}) {
+    std::vector<std::uint32_t> fast(10 * 8, 0x123456u), slow = fast;
+    fill_gradient_rect({fast.data(), 10, 8}, r, 0.0f, top, bottom);
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+      const float t = static_cast<float>(y - r.top) / static_cast<float>(std::max(1, r.height()));
+      fill_rounded_rect({slow.data(), 10, 8}, {r.left, y, r.right, y + 1}, 0.0f, mix_colour(top, bottom, t));
+    }
+    EXPECT_EQ(fast, slow) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+  }
+}
+
 // --- the monogram ---
 
 TEST(Monogram, TwoWordsGiveTwoInitialsOneWordThreeLettersNoneTheFallback) {
@@ -293,6 +310,35 @@ TEST(ActionButton, TranslatedAndEnabledForTheDefaultFeedsDisabledWithoutALink) {
   EXPECT_EQ(pixel_at(off, (a.left + a.right) / 2, (a.top + a.bottom) / 2),
             solid(mix_colour(c.background, c.text, 0.08f)));
   EXPECT_EQ(h2.text.drawn("No link")[0].style.colour, c.secondary);
+}
+
+// Every placement, look and size paints a frame of the layout's size; run under the address
+// sanitizer this also shows that nothing is drawn outside the surface.
+TEST(Painter, EveryPlacementAndLookPaintsAFrameOfTheLayoutsSize) {
+  for (const Placement placement : {Placement::SignalBarBottom, Placement::SignalBarTop, Placement::Island,
+                                    Placement::BarLeft, Placement::BarRight}) {
+    for (const OrbSize orb : {OrbSize::XL, OrbSize::Tiny}) {
+      for (const float scale : {1.0f, 1.25f, 2.0f}) {
+        for (const bool game : {false, true}) {
+          for (const bool expanded : {false, true}) {
+            Harness h;
+            AppState s = news_state({"a", "b", "c"}, placement);
+            s.orb_size = orb;
+            s.expanded = expanded;
+            s.left = game ? LeftStyle::team() : LeftStyle::picture_at("C:\\side.png");
+            s.orb_image = "C:\\me.gif";
+            s.feeds[0].items[0].media = QxMedia{"video", "https://example.com/v.mp4", std::nullopt};
+            if (game) s.feeds[0].score = test::score("in");
+            for (const std::int32_t width : {120, 1600}) {
+              PaintedFrame frame = h.paint(s, width, 300, scale);
+              EXPECT_EQ(frame.surface.width(), h.layout.width);
+              EXPECT_EQ(frame.surface.height(), h.layout.height);
+            }
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(Painter, NoFrameWhenTheSurfaceCannotBeMade) {

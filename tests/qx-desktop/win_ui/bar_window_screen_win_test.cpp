@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "render/repaint.h"
 #include "screen_shot_win.h"
 #include "state_test_helpers.h"
+#include "win_ui/bar_frames_win.h"
 #include "win_ui/bar_window_win.h"
 #include "win_ui/shell_services.h"
 
@@ -21,8 +25,11 @@ namespace {
 constexpr std::uint32_t OPAQUE_RED = 0xFFFF0000;
 constexpr std::uint32_t HALF_RED = 0x80800000;  // premultiplied: half of full red at half alpha
 
+std::vector<WPARAM> app_bar_notices;  // what the shell sent with WM_APP_APPBAR
+
 LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  if (message == WM_APP_APPBAR) app_bar_notices.push_back(w);
   return DefWindowProcW(window, message, w, l);
 }
 
@@ -189,6 +196,32 @@ TEST_F(BarWindow, EachEdgeIsAnAppBarOfItsThicknessAndTheFrameIsAnchoredInIt) {
   }
 }
 
+TEST_F(BarWindow, AnotherAppBarAtTheSameEdgeLiftsTheBarAndMovesAreReported) {
+  // Another program's bar, 40 px at the bottom, like a taskbar.
+  UniqueWindow other = create_bar_window();
+  ASSERT_TRUE(other);
+  APPBARDATA abd{};
+  abd.cbSize = sizeof abd;
+  abd.hWnd = other.get();
+  abd.uEdge = ABE_BOTTOM;
+  ASSERT_TRUE(SHAppBarMessage(ABM_NEW, &abd));
+  const Rect screen = list_monitors().at(0).monitor;
+  abd.rc = RECT{screen.left, screen.bottom - 40, screen.right, screen.bottom};
+  SHAppBarMessage(ABM_SETPOS, &abd);
+
+  const std::optional<Rect> rect = place(Placement::SignalBarBottom, true);
+  ASSERT_TRUE(rect);
+  const std::int32_t thickness = app_bar_thickness(AppBarEdge::Bottom, dpi_scale());
+  EXPECT_EQ(*rect, (Rect{screen.left, screen.bottom - 40 - thickness, screen.right, screen.bottom - 40}));
+
+  app_bar_notices.clear();
+  abd.rc = RECT{screen.left, screen.bottom - 60, screen.right, screen.bottom};
+  SHAppBarMessage(ABM_SETPOS, &abd);
+  pump();
+  EXPECT_NE(std::find(app_bar_notices.begin(), app_bar_notices.end(), WPARAM{ABN_POSCHANGED}), app_bar_notices.end());
+  SHAppBarMessage(ABM_REMOVE, &abd);
+}
+
 TEST_F(BarWindow, TheIslandAndThePlainPathSpanTheWorkAreaWithoutAnAppBar) {
   ASSERT_TRUE(place(Placement::SignalBarBottom, true));
   ASSERT_TRUE(APPBAR_REGISTERED.load());
@@ -280,7 +313,8 @@ TEST_F(BarWindow, ClipboardTextIsReadTrimmed) {
   EXPECT_EQ(shell.clipboard_text(window.get()), std::nullopt);
 }
 
-TEST_F(BarWindow, PlaceWindowUsesTheSharedStateAndPushesAFrame) {
+// The shared state is set once per process, so this one test covers both entry points on it.
+TEST_F(BarWindow, PlaceWindowAndAShellRestartUseTheSharedState) {
   ASSERT_TRUE(APP_STATE.set(view(Placement::SignalBarTop, true)));
   place_window(window.get(), painter, player);
   pump();
@@ -289,6 +323,18 @@ TEST_F(BarWindow, PlaceWindowUsesTheSharedStateAndPushesAFrame) {
   ASSERT_TRUE(rect);
   EXPECT_EQ(rect_of(window_rect_of(window.get())), *rect);
   EXPECT_TRUE(APPBAR_REGISTERED.load());
+
+  // The program's own painter and player, after the shell came back.
+  EXPECT_NE(taskbar_created_message(), 0u);
+  ShowWindow(window.get(), SW_HIDE);
+  FULLSCREEN_APP.store(true);  // a notice the old shell can no longer clear
+  on_taskbar_created(window.get());
+  pump();
+  EXPECT_FALSE(FULLSCREEN_APP.load());
+  EXPECT_TRUE(APPBAR_REGISTERED.load());
+  EXPECT_TRUE(IsWindowVisible(window.get()));
+  EXPECT_EQ(WINDOW_RECT.load(), rect);
+  platform_shell().tray_icon(window.get(), TrayCommand::Delete, "");
 }
 
 }  // namespace
