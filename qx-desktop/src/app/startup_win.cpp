@@ -29,7 +29,6 @@ namespace qx {
 namespace {
 
 constexpr wchar_t SINGLE_INSTANCE_MUTEX[] = L"Local\\ZelvaronSingleInstance";
-constexpr wchar_t TASKBAR_CREATED_NAME[] = L"TaskbarCreated";
 constexpr wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t OLDER_AUTOSTART_VALUE[] = L"Zelvaron";
 
@@ -93,16 +92,8 @@ void wire_menu() {
   w.set_autostart = [](bool on) { platform_shell().set_autostart(on); };
   w.local_minutes_of_day = [] { return platform_shell().local_minutes_of_day(); };
   w.remove_app_bar = [](WindowHandle window) { remove_app_bar(hwnd_of(window)); };
-  w.start_orb_animation = [](WindowHandle window) {
-    Win32WindowPoster poster(window);
-    Win32AnimationHost host(window);
-    start_orb_animation(poster, host, APP_STATE, SteadyClock::now());
-  };
   w.sync_playback = [](WindowHandle window) { sync_playback(window); };
   w.place_window = [](WindowHandle window) { place_window(hwnd_of(window)); };
-  w.spawn_catalog_fetch = [] { spawn_catalog_fetch(); };
-  w.spawn_teams_fetch = [] { spawn_teams_fetch(); };
-  w.self_update_thread = [](WindowHandle window) { self_update_thread(window); };
 }
 
 int message_loop() {
@@ -141,7 +132,7 @@ int run_bar(const CommandLineOptions& options, AppState state) {
 
   wire_menu();
   register_bar_class(window_proc);
-  TASKBAR_CREATED.store(RegisterWindowMessageW(TASKBAR_CREATED_NAME));
+  TASKBAR_CREATED.store(taskbar_created_message());
   // The window lives until WM_DESTROY ends the loop; the owner only covers the roads out.
   UniqueWindow owned = create_bar_window();
   if (!owned) return 0;
