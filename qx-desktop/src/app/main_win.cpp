@@ -31,6 +31,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return run_render(options, build_start_state(options, Settings{}, placement, read_windows_locale_names(),
                                                  platform_file_ops()));
   }
-  return run_bar(options, build_start_state(options, settings, placement, read_windows_locale_names(),
-                                           platform_file_ops()));
+  const int code = run_bar(options, build_start_state(options, settings, placement, read_windows_locale_names(),
+                                                      platform_file_ops()));
+  // Detached workers may still run: the system ends them before any static object is destroyed
+  // under their feet, which a plain return would not wait for.
+  ExitProcess(static_cast<UINT>(code));
 }
