@@ -126,7 +126,8 @@ TEST_F(Bar, StartsAtTheBottomEdgeWithATrayIconAndTheTrayClickHidesAndShowsIt) {
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_GT(r.bottom - r.top, 0);
+  // The starting default feeds show expanded (204 pixels at 96 DPI; collapsed 80).
+  EXPECT_GT(r.bottom - r.top, 120);
   EXPECT_LT(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN) / 2);
   EXPECT_EQ(GetWindowLongW(bar, GWL_EXSTYLE) & 0x08080088, 0x08080088);
   EXPECT_TRUE(eventually([&] { return tray_icon_exists(bar); }));
@@ -246,6 +247,8 @@ TEST_F(Bar, QuitEndsWithExitCodeZeroAndLeavesTheSettingsWhole) {
   RunningProgram program(ZV_EXE_PATH, {});
   HWND bar = start(program);
   ASSERT_NE(bar, nullptr);
+  const RECT r = window_rect(bar);
+  EXPECT_LT(r.bottom - r.top, 120) << "the user's own feeds start collapsed";
   quit(program, bar);
   const nlohmann::json settings = profile.settings();
   ASSERT_TRUE(settings.is_object()) << profile.settings_text();
