@@ -79,8 +79,8 @@ class Bar : public ::testing::Test {
   void choose(HWND bar, const zvtest::MenuPick& pick) {
     const std::vector<zvtest::MenuKey> keys = profile.menu_keys(pick);
     ASSERT_FALSE(keys.empty()) << "no such entry in the menu";
-    // Under Wine a menu sometimes closes by itself while the bar repaints at start; the user
-    // would open it again.
+    // Under Wine on a screen without a window manager the first menu of the process closes by
+    // itself within a second of opening (later ones stay); the user would open it again.
     for (int attempt = 0; attempt < 5; ++attempt) {
       if (choose_once(bar, keys)) return;
     }
