@@ -46,8 +46,10 @@ void set_system_dpi_awareness() {
 bool claim_single_instance(bool after_update) {
   UniqueHandle mutex;
   const auto create = [&] {
-    mutex.reset(CreateMutexW(nullptr, FALSE, SINGLE_INSTANCE_MUTEX));
-    return GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE created = CreateMutexW(nullptr, FALSE, SINGLE_INSTANCE_MUTEX);
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;  // before anything else can change it
+    mutex.reset(created);
+    return existed;
   };
   const auto drop = [&] { mutex.reset(); };
   const auto pause = [] { Sleep(static_cast<DWORD>(SINGLE_INSTANCE_RETRY_MS.count())); };
