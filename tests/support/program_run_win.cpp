@@ -97,11 +97,7 @@ void append_quoted(std::wstring& line, const std::wstring& arg) {
   line += L'"';
 }
 
-}  // namespace
-
-ProgramRun run_program(const std::string& exe, const std::vector<std::string>& args,
-                       std::chrono::milliseconds limit, Capture capture) {
-  std::wstring exe_path = qx::utf8_to_wide(exe);
+std::vector<wchar_t> command_line(const std::wstring& exe_path, const std::vector<std::string>& args) {
   std::wstring command;
   append_quoted(command, exe_path);
   for (const std::string& a : args) {
@@ -110,6 +106,78 @@ ProgramRun run_program(const std::string& exe, const std::vector<std::string>& a
   }
   std::vector<wchar_t> line(command.begin(), command.end());
   line.push_back(L'\0');
+  return line;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(const std::string& exe, const std::vector<std::string>& args) {
+  const std::wstring exe_path = qx::utf8_to_wide(exe);
+  std::vector<wchar_t> line = command_line(exe_path, args);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe_path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+    return;
+  }
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  id_ = pi.dwProcessId;
+}
+
+RunningProgram::~RunningProgram() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 10'000);
+  }
+  CloseHandle(process_);
+}
+
+DWORD RunningProgram::wait(std::chrono::milliseconds limit) {
+  DWORD code = 0xFFFFFFFF;
+  if (process_ && WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+HWND find_process_window(DWORD process, const wchar_t* window_class, bool shown_only) {
+  struct Search {
+    const wchar_t* window_class;
+    DWORD process;
+    bool shown_only;
+    HWND found;
+  } search{window_class, process, shown_only, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner != s->process || std::wstring(name) != s->window_class) return TRUE;
+        if (s->shown_only && !IsWindowVisible(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND RunningProgram::wait_for_window(const wchar_t* window_class, std::chrono::milliseconds limit) {
+  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(limit.count());
+  do {
+    if (HWND found = find_process_window(id_, window_class)) return found;
+    Sleep(50);
+  } while (GetTickCount64() < until);
+  return nullptr;
+}
+
+ProgramRun run_program(const std::string& exe, const std::vector<std::string>& args,
+                       std::chrono::milliseconds limit, Capture capture) {
+  std::wstring exe_path = qx::utf8_to_wide(exe);
+  std::vector<wchar_t> line = command_line(exe_path, args);
 
   ProgramRun run;
   OutputFile out_file, err_file;

@@ -11,6 +11,7 @@
 #include "app/self_test.h"
 #include "app/settings.h"
 #include "app/start_state.h"
+#include "app/startup_win.h"
 #include "world/locale_choice.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -18,7 +19,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const CommandLineOptions options = parse_command_line();
 
   // "--self-test" and "--render" with a path read no settings, so only the options place the bar.
+  const bool reads_settings = !options.self_test && !options.render;
+  const Settings settings = reads_settings ? read_settings() : Settings{};
   std::optional<std::string_view> settings_mode;
+  if (settings.mode) settings_mode = *settings.mode;
   const Placement placement = placement_from_options(options, settings_mode);
 
   if (options.check_update) return run_check_update();  // wins over "--self-test"
@@ -27,5 +31,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return run_render(options, build_start_state(options, Settings{}, placement, read_windows_locale_names(),
                                                  platform_file_ops()));
   }
-  return 0;
+  const int code = run_bar(options, build_start_state(options, settings, placement, read_windows_locale_names(),
+                                                      platform_file_ops()));
+  // Detached workers may still run: the system ends them before any static object is destroyed
+  // under their feet, which a plain return would not wait for.
+  ExitProcess(static_cast<UINT>(code));
 }

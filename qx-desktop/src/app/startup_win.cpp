@@ -1,0 +1,167 @@
+#include "app/startup_win.h"
+
+#include <windows.h>
+
+#include <thread>
+#include <utility>
+
+#include "app/app_messages.h"
+#include "app/bar_activity.h"
+#include "app/check_update.h"
+#include "app/fetchers.h"
+#include "app/picture_cache.h"
+#include "app/refresh.h"
+#include "app/self_update.h"
+#include "app/single_instance.h"
+#include "menu/menu_wiring.h"
+#include "render/repaint.h"
+#include "video/playback_sync.h"
+#include "win_ui/bar_events.h"
+#include "win_ui/bar_frames_win.h"
+#include "win_ui/bar_window_win.h"
+#include "win_ui/rotation.h"
+#include "win_ui/shell_services.h"
+#include "win_ui/window_proc_win.h"
+#include "win_util.h"
+
+namespace qx {
+
+namespace {
+
+constexpr wchar_t SINGLE_INSTANCE_MUTEX[] = L"Local\\ZelvaronSingleInstance";
+constexpr wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t OLDER_AUTOSTART_VALUE[] = L"Zelvaron";
+
+// Windows 10 1703 and later; looked up so that the program still starts on the first release.
+void set_system_dpi_awareness() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  static const SetContextFn set_context =
+      system_function<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
+  const HANDLE system_aware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2));
+  if (set_context) set_context(system_aware);
+}
+
+// The mutex stays open for the life of the process: the handle is leaked on purpose once this
+// is the first instance. True when another instance holds it.
+bool claim_single_instance(bool after_update) {
+  UniqueHandle mutex;
+  const auto create = [&] {
+    HANDLE created = CreateMutexW(nullptr, FALSE, SINGLE_INSTANCE_MUTEX);
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;  // before anything else can change it
+    mutex.reset(created);
+    return existed;
+  };
+  const auto drop = [&] { mutex.reset(); };
+  const auto pause = [] { Sleep(static_cast<DWORD>(SINGLE_INSTANCE_RETRY_MS.count())); };
+  const bool another = another_instance_runs(after_update, create, drop, pause);
+  if (!another) mutex.release();
+  return another;
+}
+
+void wake_running_instance() {
+  if (HWND running = FindWindowW(BAR_WINDOW_CLASS, nullptr)) PostMessageW(running, WM_APP_SHOW, 0, 0);
+}
+
+std::optional<std::string> program_path() {
+  Result<std::string, std::string> path = platform_install_system()->program_path();
+  if (!path) return std::nullopt;
+  return std::move(*path);
+}
+
+const FileFilter& filter_of(FileChoice choice) {
+  switch (choice) {
+    case FileChoice::OrbSource:
+      return PICTURES_AND_FILMS_FILTER;
+    case FileChoice::Picture:
+      return PICTURES_FILTER;
+    case FileChoice::Film:
+      break;
+  }
+  return FILMS_AND_SOUND_FILTER;
+}
+
+HWND hwnd_of(WindowHandle window) { return static_cast<HWND>(window); }
+
+// What the menu reaches of the window, the shell and the workers.
+void wire_menu() {
+  MenuWiring& w = menu_wiring();
+  w.monitor_count = [] { return list_monitors().size(); };
+  w.open_file_dialog = [](WindowHandle window, FileChoice choice) {
+    return platform_shell().open_file_dialog(window, filter_of(choice));
+  };
+  w.clipboard_text = [](WindowHandle window) { return platform_shell().clipboard_text(window); };
+  w.open_https_link = [](std::string_view address) { platform_shell().open_https_link(address); };
+  w.set_autostart = [](bool on) { platform_shell().set_autostart(on); };
+  w.local_minutes_of_day = [] { return platform_shell().local_minutes_of_day(); };
+  w.remove_app_bar = [](WindowHandle window) { remove_app_bar(hwnd_of(window)); };
+  w.sync_playback = [](WindowHandle window) { sync_playback(window); };
+  w.place_window = [](WindowHandle window) { place_window(hwnd_of(window)); };
+}
+
+int message_loop() {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {  // 0 is WM_QUIT, -1 a failure: both end it
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void migrate_autostart_value() {
+  if (RegGetValueW(HKEY_CURRENT_USER, RUN_KEY, OLDER_AUTOSTART_VALUE, RRF_RT_REG_SZ, nullptr, nullptr, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, RUN_KEY, OLDER_AUTOSTART_VALUE);
+  platform_shell().set_autostart(true);
+}
+
+void remove_update_leftovers(std::string_view path) {
+  for (const std::string& leftover : update_leftover_paths(path)) {
+    if (const std::optional<std::wstring> wide = wide_path(leftover)) DeleteFileW(wide->c_str());
+  }
+}
+
+int run_bar(const CommandLineOptions& options, AppState state) {
+  APP_STATE.set(std::move(state));  // a second set keeps the first
+  set_system_dpi_awareness();
+
+  if (claim_single_instance(options.after_update)) {
+    wake_running_instance();
+    return 0;
+  }
+
+  wire_menu();
+  register_bar_class(window_proc);
+  TASKBAR_CREATED.store(taskbar_created_message());
+  // The window lives until WM_DESTROY ends the loop; the owner only covers the roads out.
+  UniqueWindow owned = create_bar_window();
+  if (!owned) return 0;
+  HWND window = owned.get();
+
+  platform_shell().tray_icon(window, TrayCommand::Add, TRAY_TIP_AT_START);
+  const std::uint16_t minute = platform_shell().local_minutes_of_day();
+  APP_STATE.with([&](AppState& s) {
+    update_quiet_state(s, minute, SteadyClock::now());
+    s.expanded = s.expanded || s.default_feeds;  // the starting default feeds show expanded
+  });
+  place_window(window);
+  SetTimer(window, TIMER_STATUS, TIMER_STATUS_MS, nullptr);
+  SetTimer(window, TIMER_ROTATE, TIMER_ROTATE_MS, nullptr);
+  migrate_autostart_value();
+
+  spawn_teams_fetch();
+  spawn_catalog_fetch();
+  sync_playback(window);
+  std::thread(picture_cache_sweep_thread).detach();
+  if (const std::optional<std::string> path = program_path()) remove_update_leftovers(*path);
+  std::thread([window] { refresh_ticker_loop(window); }).detach();
+  std::thread([window] { update_check_loop(window); }).detach();
+
+  const int code = message_loop();
+  owned.release();  // destroyed already (WM_DESTROY ended the loop)
+  return code;
+}
+
+}  // namespace qx
