@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "win_ui/bar_window_win.h"
+#include "win_util.h"
 
 namespace qx {
 
@@ -35,6 +36,18 @@ std::vector<MonitorRects> list_monitors() {
 
 ScreenSize screen_size() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-float dpi_scale() { return static_cast<float>(GetDpiForSystem()) / 96.0f; }
+// GetDpiForSystem came with Windows 10 1607; before it the screen DC's DPI is the system DPI.
+float dpi_scale() {
+  using DpiFn = UINT(WINAPI*)();
+  static const DpiFn for_system = system_function<DpiFn>(L"user32.dll", "GetDpiForSystem");
+  UINT dpi = 0;
+  if (for_system) {
+    dpi = for_system();
+  } else if (HDC screen = GetDC(nullptr)) {
+    dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+  }
+  return static_cast<float>(dpi == 0 ? 96 : dpi) / 96.0f;
+}
 
 }  // namespace qx
