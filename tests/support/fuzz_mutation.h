@@ -46,10 +46,10 @@ class Mutator {
     return from[below(from.size())];
   }
 
-  // One to four mutations of the seed, the result never longer than max_size bytes.
-  std::string mutate(std::string_view seed) {
+  // One to max_rounds mutations of the seed, the result never longer than max_size bytes.
+  std::string mutate(std::string_view seed, std::size_t max_rounds = 4) {
     std::string s(seed);
-    const std::size_t rounds = 1 + below(4);
+    const std::size_t rounds = 1 + below(max_rounds);
     for (std::size_t i = 0; i < rounds; ++i) mutate_once(s);
     if (s.size() > max_size_) s.resize(max_size_);
     return s;
@@ -107,6 +107,7 @@ class Mutator {
       default: {  // a long run of one token, or of one byte
         const std::string piece = tokens_.empty() || chance(30) ? std::string(1, static_cast<char>(below(256)))
                                                                 : pick(tokens_);
+        if (piece.empty()) break;
         std::string run;
         const std::size_t want = below(max_size_ / 2);
         while (run.size() < want) run += piece;
