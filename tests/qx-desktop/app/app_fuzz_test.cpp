@@ -109,7 +109,7 @@ TEST(UpdateNoticeFuzz, SignedMutatedNoticesGiveADocumentedOutcome) {
   Mutator m(0x2109, tokens, UPDATE_NOTICE_LIMIT + 64);
   UpdateService service;
   int available = 0, failed = 0;
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 600; ++i) {
     const std::string notice = m.mutate(m.pick(seeds), 2);
     const UpdateCheck c = service.check(notice, zvtest::test_signature_hex(notice));
     expect_documented(c, "case " + std::to_string(i) + "\nnotice: " + printable(notice, 5000));
@@ -120,8 +120,8 @@ TEST(UpdateNoticeFuzz, SignedMutatedNoticesGiveADocumentedOutcome) {
     failed += c.kind == UpdateCheck::Kind::Failed;
   }
   // Both roads were taken often enough to mean something.
-  EXPECT_GT(available, 10);
-  EXPECT_GT(failed, 500);
+  EXPECT_GT(available, 2);
+  EXPECT_GT(failed, 200);
 }
 
 TEST(UpdateNoticeFuzz, WellFormedNoticesWithMutatedValuesKeepEveryRule) {
@@ -134,7 +134,7 @@ TEST(UpdateNoticeFuzz, WellFormedNoticesWithMutatedValuesKeepEveryRule) {
   Mutator m(0x2110, {".", "..", ".exe", ".EXE", "/", "\\", "0", "99999", "100000", "-", "+", " "}, 128);
   UpdateService service;
   int available = 0;
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 600; ++i) {
     nlohmann::json notice = seed;
     const std::string& key = m.pick(keys);
     if (m.chance(20)) {
@@ -153,7 +153,7 @@ TEST(UpdateNoticeFuzz, WellFormedNoticesWithMutatedValuesKeepEveryRule) {
     expect_documented(c, "case " + std::to_string(i) + "\nnotice: " + printable(text));
     available += c.kind == UpdateCheck::Kind::Available;
   }
-  EXPECT_GT(available, 100);
+  EXPECT_GT(available, 30);
 }
 
 TEST(UpdateNoticeFuzz, DeepNestingIsRefusedAsUnreadable) {
@@ -255,7 +255,7 @@ char16_t random_unit(Mutator& m) {
 
 TEST(CommandLineFuzz, QuotedArgumentsSplitBackExactly) {
   Mutator m(0xc1, {});
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     std::vector<std::u16string> args(m.below(6));
     for (std::u16string& a : args) {
       a.resize(m.below(12));
@@ -274,7 +274,7 @@ TEST(CommandLineFuzz, QuotedArgumentsSplitBackExactly) {
 
 TEST(CommandLineFuzz, AnyLineSplitsIntoBoundedValidText) {
   Mutator m(0xc2, {});
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     std::u16string line(m.below(200), u' ');
     for (char16_t& c : line) c = random_unit(m);
     const std::vector<std::string> split = split_command_line(line);
@@ -300,7 +300,7 @@ TEST(CommandLineFuzz, AnyArgumentsGiveOptionsInTheirDocumentedForms) {
   Mutator m(0xc3, {"x", "+", "-", ".", "e", "E", "0", "9", "\xC3\x89", "nan", "inf", "1e39", "2147483648"}, 64);
   const std::vector<std::string> values = {"https://e.org/feed", "Right", "ISLAND", "800x200", "-1x+2", "3.5e-2",
                                            "18446744073709551615", "+7", "", "tiny", "--feed"};
-  for (int i = 0; i < 5000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     std::vector<std::string> args(m.below(10));
     for (std::string& a : args) a = m.chance(50) ? m.pick(OPTION_NAMES) : m.mutate(m.pick(values));
     const CommandLineOptions o = parse_arguments(args);
@@ -422,7 +422,7 @@ TEST(SettingsFuzz, AMutatedFileIsReadWholeOrNotAtAll) {
   Mutator m(0x2104, tokens, 1 << 14);
   const std::optional<std::string> appdata = std::string("C:\\Users\\me\\AppData\\Roaming");
   int parsed = 0;
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
     const std::string text = m.mutate(m.chance(80) ? SETTINGS_SEED : ARRAY_SEED);
     const std::string context = "case " + std::to_string(i) + "\nfile: " + printable(text, 4000);
     test::MemoryFiles files;
@@ -452,7 +452,7 @@ TEST(SettingsFuzz, AMutatedFileIsReadWholeOrNotAtAll) {
     apply_settings(t, *again, files);
     EXPECT_EQ(settings_text(t), saved) << context;
   }
-  EXPECT_GT(parsed, 100);
+  EXPECT_GT(parsed, 200);
 }
 
 TEST(SettingsFuzz, EveryCutOfAFileIsReadWholeOrNotAtAll) {
@@ -510,7 +510,7 @@ TEST(AddFeedFuzz, CopiedTextsAndPagesEndInOneFollowedHttpsFeedOrTheBox) {
   Mutator m(0x1108, tokens, 1 << 14);
   const std::vector<std::string> texts = {"http://blog.example/", "blog.example", "https://blog.example/feed",
                                           "ftp://blog.example", "word"};
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     const std::string copied = m.mutate(m.pick(texts));
     const std::string page = m.mutate(m.chance(30) ? RSS_SEED : HTML_SEED);
     std::vector<std::string> loaded;
