@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <string_view>
@@ -31,11 +32,19 @@ inline const std::vector<std::string>& awkward_utf8_pieces() {
   return pieces;
 }
 
+// The test's fixed seed, or, for a longer hunt by hand, that seed mixed with the number in the
+// environment variable ZV_FUZZ_SEED (a failure then names the variable's value to reproduce it).
+inline std::uint64_t fuzz_seed(std::uint64_t fixed) {
+  const char* extra = std::getenv("ZV_FUZZ_SEED");
+  if (!extra || !*extra) return fixed;
+  return fixed ^ (std::strtoull(extra, nullptr, 10) * 0x9E3779B97F4A7C15ull);
+}
+
 class Mutator {
  public:
   // `tokens`: pieces of the format under test (tag openings, quotes, keys) that mutations insert.
   Mutator(std::uint64_t seed, std::vector<std::string> tokens, std::size_t max_size = 1 << 16)
-      : rng_(seed), tokens_(std::move(tokens)), max_size_(max_size) {}
+      : rng_(fuzz_seed(seed)), tokens_(std::move(tokens)), max_size_(max_size) {}
 
   std::size_t below(std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_); }
   bool chance(unsigned percent) { return below(100) < percent; }

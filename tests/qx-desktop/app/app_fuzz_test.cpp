@@ -199,6 +199,25 @@ TEST(UpdateLineFuzz, AnyErrorTextGivesOneLineOfJson) {
   }
 }
 
+TEST(UpdateBaseFuzz, AnyVariableGivesTheBuiltInBaseOrAValidLoopbackOne) {
+  Mutator m(0xba5e, {});
+  const std::u16string loopback = u"http://127.0.0.1:8080/u";
+  for (int i = 0; i < 20000; ++i) {
+    std::u16string value = m.chance(70) ? loopback.substr(0, m.below(loopback.size() + 1)) : std::u16string();
+    const std::size_t extra = m.below(8);
+    for (std::size_t k = 0; k < extra; ++k) {
+      const auto unit = static_cast<char16_t>(m.chance(50) ? 0xD7F0 + m.below(0x820) : m.below(0x10000));
+      value.insert(m.below(value.size() + 1), 1, unit);  // surrogates, lone or paired, anywhere
+    }
+    const std::string base = update_base_url(m.chance(5) ? std::nullopt : std::optional(value));
+    EXPECT_TRUE(is_valid_utf8(base)) << printable(base);
+    if (base != UPDATE_BUILT_IN_BASE) {
+      EXPECT_TRUE(base.starts_with(UPDATE_LOCAL_PREFIX)) << printable(base);
+      EXPECT_EQ(utf8_to_utf16(base), value) << printable(base);  // honoured only when it was valid
+    }
+  }
+}
+
 TEST(VersionFuzz, AnAcceptedVersionIsThreeShortRunsOfDigits) {
   Mutator m(0x7e5, {".", "0", "9", "+", "-", " ", "00000", "\xD9\xA3" /* an Arabic-Indic digit */}, 64);
   for (int i = 0; i < 20000; ++i) {

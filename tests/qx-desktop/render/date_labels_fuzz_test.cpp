@@ -103,8 +103,8 @@ TEST(TimeLabelFuzz, OnlyTheFiveNumberFieldsOfAStampCount) {
   Mutator m(0x3113, STAMP_TOKENS, 64);
   for (int i = 0; i < 5000; ++i) {
     OffsetClock clock = random_clock(m);
-    char stamp[17];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02uT%02u:%02u", static_cast<unsigned>(1601 + m.below(29227)),
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02uT%02u:%02u", static_cast<unsigned>(1601 + m.below(8399)),
                   static_cast<unsigned>(1 + m.below(12)), static_cast<unsigned>(1 + m.below(31)),
                   static_cast<unsigned>(m.below(24)), static_cast<unsigned>(m.below(60)));
     const std::string base(stamp);
