@@ -110,7 +110,7 @@ TEST(UpdateNoticeFuzz, SignedMutatedNoticesGiveADocumentedOutcome) {
   UpdateService service;
   int available = 0, failed = 0;
   for (int i = 0; i < 600; ++i) {
-    const std::string notice = m.mutate(m.pick(seeds), 2);
+    const std::string notice = m.mutate(m.pick(seeds), 1);
     const UpdateCheck c = service.check(notice, zvtest::test_signature_hex(notice));
     expect_documented(c, "case " + std::to_string(i) + "\nnotice: " + printable(notice, 5000));
     if (notice.size() > UPDATE_NOTICE_LIMIT) {
@@ -120,7 +120,7 @@ TEST(UpdateNoticeFuzz, SignedMutatedNoticesGiveADocumentedOutcome) {
     failed += c.kind == UpdateCheck::Kind::Failed;
   }
   // Both roads were taken often enough to mean something.
-  EXPECT_GT(available, 2);
+  EXPECT_GT(available, 5);
   EXPECT_GT(failed, 200);
 }
 
