@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -134,13 +135,44 @@ std::optional<std::uint64_t> parse_option_u64(std::string_view text) {
   return value;
 }
 
+namespace {
+
+// The power of ten of a decimal number's leading digit ("0.05" gives -2, "12e3" gives 4), the
+// exponent saturated; only its sign matters to the caller. Zero gives a negative power.
+std::int64_t decimal_power(std::string_view text) {
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  const std::size_t e = text.find_first_of("eE");
+  const std::string_view mantissa = text.substr(0, e);
+  std::int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = text.substr(e + 1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
+    for (char c : digits) exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+    if (negative) exponent = -exponent;
+  }
+  const std::size_t point = mantissa.find('.');
+  const std::string_view whole = mantissa.substr(0, point);
+  const std::size_t first_whole = whole.find_first_not_of('0');
+  if (first_whole != std::string_view::npos) return exponent + static_cast<std::int64_t>(whole.size() - first_whole) - 1;
+  const std::string_view fraction = point == std::string_view::npos ? std::string_view{} : mantissa.substr(point + 1);
+  const std::size_t first_fraction = fraction.find_first_not_of('0');
+  if (first_fraction == std::string_view::npos) return -1;
+  return exponent - static_cast<std::int64_t>(first_fraction) - 1;
+}
+
+}  // namespace
+
 std::optional<float> parse_option_float(std::string_view text) {
   if (!is_decimal_number(text)) return std::nullopt;
   if (text.front() == '+') text.remove_prefix(1);
   float value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  // Out of the float's range is no number: too large would read as an infinity, and too small
-  // (1e-50) as 0, a value the user never gave.
+  if (ec == std::errc::result_out_of_range && end == text.data() + text.size() && decimal_power(text) < 0) {
+    // Below the float's range the nearest float is zero, as any reader of "1e-50" would take it.
+    return text.front() == '-' ? -0.0f : 0.0f;
+  }
+  // Above it there is no float: an infinity is no number the user gave.
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }

@@ -59,7 +59,8 @@ CommandLineOptions parse_command_line();
 Placement placement_from_options(const CommandLineOptions& options, std::optional<std::string_view> settings_mode);
 
 // Number forms of the options: digits with an optional "+" (64 bits); a decimal number with an
-// optional sign, fraction and exponent that fits a 32-bit float; WIDTHxHEIGHT of signed 32-bit
+// optional sign, fraction and exponent, as the nearest 32-bit float (zero below the float's range,
+// absent above it); WIDTHxHEIGHT of signed 32-bit
 // integers, split at the first lower-case "x".
 std::optional<std::uint64_t> parse_option_u64(std::string_view text);
 std::optional<float> parse_option_float(std::string_view text);

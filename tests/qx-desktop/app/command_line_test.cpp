@@ -141,11 +141,19 @@ TEST(CommandLineNumbers, FloatsAreDecimalNumbersThatFit) {
   }
 }
 
-TEST(CommandLineNumbers, ANumberBelowTheFloatRangeIsAbsentNotZero) {
-  for (const char* tiny : {"1e-50", "-1e-50", "1e-46", "0.0000000000000000000000000000000000000000000000001"}) {
-    EXPECT_FALSE(parse_option_float(tiny)) << tiny;
+TEST(CommandLineNumbers, ANumberBelowTheFloatRangeIsZeroAndOneAboveItIsAbsent) {
+  for (const char* tiny : {"1e-50", "1e-46", "0.0000000000000000000000000000000000000000000000001", "1e-99999999999999",
+                           "0.001e-45", "123e-60"}) {
+    const auto value = parse_option_float(tiny);
+    ASSERT_TRUE(value) << tiny;
+    EXPECT_EQ(*value, 0.0f) << tiny;
   }
-  EXPECT_FALSE(parse_arguments({"--orb-zoom", "1e-50"}).orb_zoom);
+  ASSERT_TRUE(parse_option_float("-1e-50"));
+  EXPECT_TRUE(std::signbit(*parse_option_float("-1e-50")));
+  EXPECT_EQ(parse_arguments({"--orb-zoom", "1e-50"}).orb_zoom, 0.0f);
+  for (const char* huge : {"1e39", "-1e39", "1000e36", "0.1e40", "1e99999999999999"}) {
+    EXPECT_FALSE(parse_option_float(huge)) << huge;
+  }
   // Zero itself, and the smallest floats, are numbers.
   EXPECT_EQ(parse_option_float("0"), 0.0f);
   EXPECT_EQ(parse_option_float("-0.0e-99"), 0.0f);
