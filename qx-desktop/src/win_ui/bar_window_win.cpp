@@ -43,7 +43,7 @@ bool register_bar_class(WNDPROC procedure) {
   wc.lpfnWndProc = procedure;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hIcon = load_app_icon();
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, IDC_HAND);  // the whole bar is a thing to click
   wc.lpszClassName = BAR_WINDOW_CLASS;
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }

@@ -138,6 +138,8 @@ TEST_F(BarWindow, IsALayeredTopmostToolWindowThatNeverTakesActivation) {
   wchar_t name[64] = {};
   GetClassNameW(window.get(), name, 64);
   EXPECT_STREQ(name, L"ZelvaronBarClass");
+  // Over the bar the pointer is the hand: every part of it reacts to a click.
+  EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window.get(), GCLP_HCURSOR)), LoadCursorW(nullptr, IDC_HAND));
   wchar_t title[64] = {};
   GetWindowTextW(window.get(), title, 64);
   EXPECT_STREQ(title, L"Zelvarons");
