@@ -18,7 +18,9 @@ bool is_presenting(bool call_succeeded, int notification_state) {
 }
 
 bool status_tick_changes_activity(AppState& s, bool presenting, std::uint16_t minute_of_day, Instant now) {
-  const bool before = is_bar_active(s, now);
+  // A "Hide for an hour" that ran out since the last tick still counts as hiding: the bar comes
+  // back through a placement (its app bar, its playback), not through a plain repaint.
+  const bool before = is_bar_active(s, now) && !s.hidden_until;
   s.presenting = presenting;
   update_quiet_state(s, minute_of_day, now);
   return is_bar_active(s, now) != before;

@@ -20,7 +20,8 @@ void show_bar_again(AppState& s);
 bool is_presenting(bool call_succeeded, int notification_state);
 
 // Stores the presenting flag and recomputes quiet hours; whether the bar's activity changed
-// (the window is then shown or hidden, else only repainted).
+// (the window is then shown or hidden, else only repainted). A hide deadline that has passed
+// but is still set hid the bar at the last tick, so its end is a change.
 bool status_tick_changes_activity(AppState& s, bool presenting, std::uint16_t minute_of_day, Instant now);
 
 }  // namespace qx

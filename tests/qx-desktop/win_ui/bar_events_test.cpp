@@ -45,5 +45,16 @@ TEST(StatusTick, ReportsWhetherTheBarsActivityChanged) {
   EXPECT_TRUE(status_tick_changes_activity(s, false, 7 * 60, at(75s)));
 }
 
+TEST(StatusTick, TheEndOfAnHourHideIsAChangeSeenOnce) {
+  AppState s = test::state_with({"https://example.com/a"});
+  s.hidden_until = at(1h);
+  EXPECT_FALSE(status_tick_changes_activity(s, false, 600, at(59min)));
+  EXPECT_TRUE(s.hidden_until);
+  // The hour ran out between two ticks: the bar must be placed again, not just repainted.
+  EXPECT_TRUE(status_tick_changes_activity(s, false, 600, at(1h + 10s)));
+  EXPECT_FALSE(s.hidden_until);
+  EXPECT_FALSE(status_tick_changes_activity(s, false, 600, at(1h + 25s)));
+}
+
 }  // namespace
 }  // namespace qx

@@ -224,6 +224,16 @@ TEST_F(WindowProc, AStatusTickThatHidesTheBarSyncsAndPlaces) {
   EXPECT_EQ(host.calls, (Calls{"repaint"}));
 }
 
+TEST_F(WindowProc, AStatusTickAfterAnHourHideRanOutPlacesTheBarAgain) {
+  state.with([](AppState& s) { s.hidden_until = test::T0 + 1h; });
+  host.clock = test::T0 + 1h + 5s;
+  on_status_tick(state, host);
+  EXPECT_EQ(host.calls, (Calls{"sync", "place"}));
+  host.calls.clear();
+  on_status_tick(state, host);
+  EXPECT_EQ(host.calls, (Calls{"repaint"}));
+}
+
 TEST_F(WindowProc, RotationTicksThatMayNotRunChangeNothing) {
   struct Case {
     const char* name;
