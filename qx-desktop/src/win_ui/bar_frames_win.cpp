@@ -4,7 +4,6 @@
 #include "video/playback_sync.h"
 #include "win_ui/bar_window_win.h"
 #include "win_ui/player_link.h"
-#include "win_ui/shell_services.h"
 
 namespace qx {
 
@@ -41,11 +40,5 @@ bool present_frame(HWND window, const ViewSnapshot& view) {
 bool push_video_frame(HWND window) { return push_video_frame(window, bar_frame_painter(), current_player_link()); }
 
 UINT taskbar_created_message() { return RegisterWindowMessageW(L"TaskbarCreated"); }
-
-void on_taskbar_created(HWND window) {
-  forget_app_bar_registration();
-  platform_shell().tray_icon(window, TrayCommand::Add, TRAY_TIP_AT_START);
-  place_window(window);
-}
 
 }  // namespace qx

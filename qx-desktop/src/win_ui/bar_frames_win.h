@@ -21,8 +21,5 @@ bool push_video_frame(HWND window);
 
 // The id of the shell's "TaskbarCreated" broadcast (0 when it cannot be registered).
 UINT taskbar_created_message();
-// After the shell restarted: the old app-bar registration is forgotten (the new shell never knew
-// it), the tray icon is added again with its first tip, and the window is placed again.
-void on_taskbar_created(HWND window);
 
 }  // namespace qx

@@ -97,6 +97,11 @@ ClientPoint wheel_point(HWND window, LPARAM lparam) {
 
 }  // namespace
 
+void on_taskbar_created(HWND window) {
+  Win32BarWindowHost host(window);
+  on_taskbar_created(host);
+}
+
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   Win32BarWindowHost host(window);
   Guarded<AppState>& state = APP_STATE;

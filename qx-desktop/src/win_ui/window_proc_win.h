@@ -16,4 +16,9 @@ extern std::atomic<std::uint32_t> TASKBAR_CREATED;
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// What the window does on "TaskbarCreated", with the program's own host: the old app-bar
+// registration is forgotten (the new shell never knew it), the tray icon is added again with its
+// first tip, and the window is placed again.
+void on_taskbar_created(HWND window);
+
 }  // namespace qx

@@ -18,6 +18,7 @@
 #include "win_ui/bar_frames_win.h"
 #include "win_ui/bar_window_win.h"
 #include "win_ui/shell_services.h"
+#include "win_ui/window_proc_win.h"
 
 namespace qx {
 namespace {
