@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "unicode_text.h"
 
@@ -68,10 +67,17 @@ class OutputPipe {
     if (write_) CloseHandle(write_);
     write_ = nullptr;
   }
-  void drain(std::string& into) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read_, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+  // What the child has written so far, without waiting for more: the pipe's end may never come,
+  // as a process the child started (Wine's desktop process) can keep the write end open.
+  void take_available(std::string& into) {
+    DWORD available = 0;
+    while (PeekNamedPipe(read_, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      char buffer[4096];
+      DWORD got = 0;
+      const DWORD want = available < sizeof buffer ? available : static_cast<DWORD>(sizeof buffer);
+      if (!ReadFile(read_, buffer, want, &got, nullptr) || got == 0) return;
+      into.append(buffer, got);
+    }
   }
 
  private:
@@ -199,15 +205,22 @@ ProgramRun run_program(const std::string& exe, const std::vector<std::string>& a
     ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
     return run;
   }
+  bool ended = false;
   if (pipes) {
-    // Read both while the child runs, so that neither pipe fills up and blocks it.
+    // Both are read while the child runs, so that neither pipe fills up and blocks it; the run
+    // ends with the child (everything it wrote is in the pipes by then) or at the limit.
     out_pipe.close_write();
     err_pipe.close_write();
-    std::thread err_reader([&] { err_pipe.drain(run.err); });
-    out_pipe.drain(run.out);
-    err_reader.join();
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(limit.count());
+    do {
+      ended = WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0;
+      out_pipe.take_available(run.out);
+      err_pipe.take_available(run.err);
+    } while (!ended && GetTickCount64() < until);
+  } else {
+    ended = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
   }
-  if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
+  if (!ended) {
     ADD_FAILURE() << exe << " did not end within " << limit.count() << " ms";
     TerminateProcess(pi.hProcess, 99);
     WaitForSingleObject(pi.hProcess, 10'000);
