@@ -108,6 +108,12 @@ bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push) {
   return true;
 }
 
+void forget_frame_on_screen(LockedOptional<PresentedFrame>& presented) {
+  presented.with([](std::optional<PresentedFrame>& kept) {
+    if (kept) kept->pushed = false;
+  });
+}
+
 bool push_video_frame(FramePush& push) {
   FRAME_PENDING.store(false);
   const std::optional<VideoFrameSet> frames = push.player.snapshot();

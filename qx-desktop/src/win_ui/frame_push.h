@@ -96,6 +96,10 @@ struct FramePush {
 // already has are not handed to the window again (the timers repaint when nothing changed).
 bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push);
 
+// The window was hidden: its next frame is pushed even when it looks the same, so that showing
+// it never relies on the system keeping a hidden window's last image.
+void forget_frame_on_screen(LockedOptional<PresentedFrame>& presented);
+
 // On WM_APP_VIDEO_FRAME: clears FRAME_PENDING, restores the dirty rectangle from the clean copy,
 // blends the player's frames and pushes that rectangle; false when nothing was pushed.
 bool push_video_frame(FramePush& push);

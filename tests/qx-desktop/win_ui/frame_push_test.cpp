@@ -324,6 +324,14 @@ TEST_F(FramePushTest, AFrameTheWindowShowsAlreadyIsNotPushedAgain) {
   }
 }
 
+TEST_F(FramePushTest, AfterTheWindowWasHiddenTheSameFrameIsPushedAgain) {
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  forget_frame_on_screen(presented);
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  EXPECT_EQ(window.pushes.size(), 2u);
+}
+
 TEST_F(FramePushTest, AFrameWithVideoIsAlwaysPushedInFull) {
   painter.targets = {VideoTarget{Rect{20, 10, 30, 20}, 0, Fit{}}};
   ASSERT_TRUE(present_frame(view(), T0, push));
