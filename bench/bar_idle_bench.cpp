@@ -2,23 +2,34 @@
 // tests (the feeds and pictures are served over https), so run it, in a Wine prefix of its own
 // on a private X screen, as:
 //
-//   sh tests/support/with_screen.sh $PWD/build/wineprefix-bench \
-//     python3 tests/support/tls_front.py build/wine-run.sh build/bench/bar_idle_bench.exe [SECONDS]
+//   sh tests/support/with_screen.sh $PWD/build/wineprefix-bench python3 tests/support/tls_front.py
+//     build/wine-run.sh build/bench/bar_idle_bench.exe [SECONDS [PROGRAM]]
 //
-// 1. One loaded feed with a picture, nothing playing: the program's own user+kernel CPU time
-//    over SECONDS (default 60) beside the wall time, and beside this benchmark's own process,
-//    which only sleeps over the same interval (what any waiting Wine process costs).
+// (one command line). PROGRAM, the built zelvarons.exe when not given, lets two builds be
+// compared in one session.
+//
+// Beside the bar, over the whole run, runs the baseline: idle_baseline.exe, a GUI program of
+// ours with GDI+ started, one hidden layered window and a message loop, which does nothing
+// else. What it costs is what any waiting GUI program costs under Wine; what the bar costs above
+// it is ours. Each step measures once the bar has settled: 20 s after its feeds and a picture
+// were served, when the one-shot start-up workers have ended.
+// 1. One loaded feed with a picture, nothing playing: the program's own CPU time over SECONDS
+//    (default 60) beside the wall time, beside the baseline's over the same interval, and
+//    beside this benchmark's own process (its server, otherwise asleep).
 // 2. Eight feeds with pictures: the program's private bytes once all are loaded, beside its
-//    private bytes with the one feed of step 1.
+//    private bytes with the one feed of step 1 and the baseline's.
 #ifdef _WIN32
 
 #include <windows.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -40,8 +51,8 @@ std::string proc_file(const std::string& pid, const char* name) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The program's Linux process whose environment holds the text.
-std::string linux_pid_with(const std::string& environment_text) {
+// The Linux process of a program (the start of its name) whose environment holds the text.
+std::string linux_pid_with(const std::string& name_start, const std::string& environment_text) {
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA("Z:\\proc\\*", &found);
   std::string pid;
@@ -49,15 +60,33 @@ std::string linux_pid_with(const std::string& environment_text) {
   do {
     const std::string name = found.cFileName;
     if (name.find_first_not_of("0123456789") != std::string::npos || name.empty()) continue;
-    if (proc_file(name, "comm").rfind("zelvarons", 0) != 0) continue;
+    if (proc_file(name, "comm").rfind(name_start, 0) != 0) continue;
     if (proc_file(name, "environ").find(environment_text) != std::string::npos) pid = name;
   } while (pid.empty() && FindNextFileA(h, &found));
   FindClose(h);
   return pid;
 }
 
-// utime + stime, in seconds (clock ticks of 1/100 s).
-double cpu_seconds(const std::string& pid) {
+// The time on a CPU of each thread of the process now running, in seconds, from the thread's
+// schedstat (nanoseconds; the process's utime and stime count ticks of 10 ms, too coarse for an
+// idle minute).
+using ThreadTimes = std::map<std::string, double>;
+ThreadTimes thread_run_seconds(const std::string& pid) {
+  ThreadTimes times;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(("Z:\\proc\\" + pid + "\\task\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return times;
+  do {
+    const std::string name = found.cFileName;
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    times[name] = std::atof(proc_file(pid, ("task\\" + name + "\\schedstat").c_str()).c_str()) / 1e9;
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return times;
+}
+
+// utime + stime of the whole process, ended threads included, in seconds (ticks of 1/100 s).
+double process_cpu_seconds(const std::string& pid) {
   const std::string stat = proc_file(pid, "stat");
   const std::size_t end = stat.rfind(')');
   if (end == std::string::npos) return 0;
@@ -68,6 +97,17 @@ double cpu_seconds(const std::string& pid) {
     if (i == 14 || i == 15) ticks += std::atof(field.c_str());
   }
   return ticks / 100.0;
+}
+
+// The CPU time the process spent since `before`: each thread's growth, a new thread's whole
+// time. A thread that ended in between takes its last share along (none does while idle).
+double cpu_seconds_since(const std::string& pid, const ThreadTimes& before) {
+  double seconds = 0;
+  for (const auto& [thread, now] : thread_run_seconds(pid)) {
+    const auto was = before.find(thread);
+    seconds += now - (was == before.end() ? 0.0 : was->second);
+  }
+  return seconds;
 }
 
 // Private_Clean + Private_Dirty: the memory only this process holds.
@@ -125,6 +165,7 @@ std::string wine_prefix_entry() {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+  const std::string exe = argc > 2 ? argv[2] : ZV_EXE_PATH;
   std::ifstream png_file(ZV_FIXTURES_DIR "/render/harbour.png", std::ios::binary);
   const std::string png((std::istreambuf_iterator<char>(png_file)), {});
 
@@ -137,33 +178,54 @@ int main(int argc, char** argv) {
     server.route(picture, zvtest::answer(png, {{"Content-Type", "image/png"}}));
   }
 
+  // Started first, so that it has long settled when it is measured.
+  zvtest::RunningProgram baseline_program(ZV_BASELINE_PATH, {});
+  if (!baseline_program.started()) {
+    std::fprintf(stderr, "the baseline program did not start\n");
+    return 1;
+  }
+  std::string baseline;
+
   double one_feed_mb = -1;
   {
     zvtest::BarProfile profile;
     profile.write_settings(settings_for(front, 1));
-    zvtest::RunningProgram program(ZV_EXE_PATH, {});
+    zvtest::RunningProgram program(exe, {});
     if (!program.started() ||
         !wait_until([&] { return served(server, "/feed") >= 1 && served(server, "/pic") >= 1; }, 60s)) {
       std::fprintf(stderr, "the bar did not load its feed and picture\n");
       return 1;
     }
-    std::this_thread::sleep_for(5s);
-    const std::string bar = linux_pid_with(wine_prefix_entry());
-    if (bar.empty()) {
-      std::fprintf(stderr, "the bar's Linux process was not found\n");
+    std::this_thread::sleep_for(20s);  // settled
+    const std::string bar = linux_pid_with("zelvarons", wine_prefix_entry());
+    baseline = linux_pid_with("idle_baseline", wine_prefix_entry());
+    if (bar.empty() || baseline.empty()) {
+      std::fprintf(stderr, "the Linux process of the bar or of the baseline was not found\n");
       return 1;
     }
     one_feed_mb = private_megabytes(bar);
-    const double bar_start = cpu_seconds(bar);
-    const double own_start = cpu_seconds("self");
+    const ThreadTimes bar_start = thread_run_seconds(bar);
+    const double bar_ticks_start = process_cpu_seconds(bar);
+    const ThreadTimes baseline_start = thread_run_seconds(baseline);
+    // "self" cannot be listed through Z:, its number can.
+    const std::string own = std::to_string(std::atoi(proc_file("self", "stat").c_str()));
+    const ThreadTimes own_start = thread_run_seconds(own);
     const auto wall_start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
-    const double bar_cpu = cpu_seconds(bar) - bar_start;
-    const double own_cpu = cpu_seconds("self") - own_start;
+    const double bar_cpu = cpu_seconds_since(bar, bar_start);
+    const double bar_ticks = process_cpu_seconds(bar) - bar_ticks_start;
+    const double baseline_cpu = cpu_seconds_since(baseline, baseline_start);
+    const double own_cpu = cpu_seconds_since(own, own_start);
     std::printf("idle, one loaded feed, nothing playing, %.1f s wall:\n", wall);
-    std::printf("  bar         %8.2f s CPU  %6.3f %% of one core  (aim <= 0.1 %%)\n", bar_cpu, 100 * bar_cpu / wall);
-    std::printf("  baseline    %8.2f s CPU  %6.3f %% of one core  (this benchmark: its server, otherwise asleep)\n",
+    std::printf("  bar         %8.3f s CPU  %6.3f %% of one core  (aim <= 0.1 %%)\n", bar_cpu, 100 * bar_cpu / wall);
+    std::printf("  bar, ticks  %8.3f s CPU  %6.3f %% of one core  (utime + stime: ended threads too, 10 ms steps)\n",
+                bar_ticks, 100 * bar_ticks / wall);
+    std::printf("  baseline    %8.3f s CPU  %6.3f %% of one core  (idle_baseline.exe: GDI+, a hidden layered window)\n",
+                baseline_cpu, 100 * baseline_cpu / wall);
+    std::printf("  bar - base  %8.3f s CPU  %6.3f %% of one core  (ours)\n", bar_cpu - baseline_cpu,
+                100 * (bar_cpu - baseline_cpu) / wall);
+    std::printf("  benchmark   %8.3f s CPU  %6.3f %% of one core  (this process: its server, otherwise asleep)\n",
                 own_cpu, 100 * own_cpu / wall);
   }
   {
@@ -171,19 +233,23 @@ int main(int argc, char** argv) {
     const std::size_t pictures_before = served(server, "/pic");
     zvtest::BarProfile profile;
     profile.write_settings(settings_for(front, 8));
-    zvtest::RunningProgram program(ZV_EXE_PATH, {});
+    zvtest::RunningProgram program(exe, {});
     if (!program.started() ||
         !wait_until([&] { return served(server, "/feed") >= feeds_before + 8 && served(server, "/pic") > pictures_before; },
                     60s)) {
       std::fprintf(stderr, "the bar did not load its eight feeds\n");
       return 1;
     }
-    std::this_thread::sleep_for(5s);
-    const std::string bar = linux_pid_with(wine_prefix_entry());
+    std::this_thread::sleep_for(20s);  // settled
+    const std::string bar = linux_pid_with("zelvarons", wine_prefix_entry());
+    const double eight_feeds_mb = private_megabytes(bar);
+    const double baseline_mb = private_megabytes(baseline);
     std::printf("private memory of the Wine process (Private_Clean + Private_Dirty):\n");
-    std::printf("  8 feeds with pictures  %7.2f MB  (aim <= 15 MB)\n", private_megabytes(bar));
-    std::printf("  baseline, 1 feed       %7.2f MB\n", one_feed_mb);
-    std::printf("  this benchmark         %7.2f MB\n", private_megabytes("self"));
+    std::printf("  bar, 8 feeds with pictures  %7.2f MB  (aim <= 15 MB)\n", eight_feeds_mb);
+    std::printf("  bar, 1 feed                 %7.2f MB\n", one_feed_mb);
+    std::printf("  baseline                    %7.2f MB  (idle_baseline.exe)\n", baseline_mb);
+    std::printf("  bar - base, 8 feeds         %7.2f MB  (ours)\n", eight_feeds_mb - baseline_mb);
+    std::printf("  this benchmark              %7.2f MB\n", private_megabytes("self"));
   }
   return 0;
 }

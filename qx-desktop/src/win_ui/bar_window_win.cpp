@@ -71,7 +71,10 @@ void Win32PlacementHost::app_bar_remove() {
   SHAppBarMessage(ABM_REMOVE, &abd);
 }
 
-void Win32PlacementHost::hide_window() { ShowWindow(window_, SW_HIDE); }
+void Win32PlacementHost::hide_window() {
+  ShowWindow(window_, SW_HIDE);
+  forget_frame_on_screen(PRESENTED_FRAME);
+}
 
 bool Win32LayeredWindow::push(DibSurface& surface, ScreenPoint position, std::int32_t width, std::int32_t height) {
   POINT at{position.x, position.y};

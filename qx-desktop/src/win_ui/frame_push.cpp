@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/bar_activity.h"
 #include "app/feed_slots.h"
@@ -23,6 +24,32 @@ std::int32_t truncate_saturate(float v) {
   if (v >= 2147483520.0f) return INT32_MAX;
   if (v <= -2147483648.0f) return INT32_MIN;
   return static_cast<std::int32_t>(v);
+}
+
+// The window already shows exactly this frame: the last push took it, at the same place, with
+// the same size and pixels, and neither frame has video drawn over it.
+bool shown_already(PresentedFrame& kept, PaintedFrame& painted, ScreenPoint position) {
+  if (!kept.pushed || !kept.targets.empty() || !painted.video_targets.empty() || kept.position != position)
+    return false;
+  const PixelView shown = dib_pixels(kept.surface);
+  const PixelView fresh = dib_pixels(painted.surface);
+  if (shown.width != fresh.width || shown.height != fresh.height) return false;
+  if (shown.pixels == nullptr || fresh.pixels == nullptr) return false;
+  return std::memcmp(shown.pixels, fresh.pixels,
+                     static_cast<std::size_t>(shown.width) * static_cast<std::size_t>(shown.height) *
+                         sizeof(std::uint32_t)) == 0;
+}
+
+// Setting the same text again costs a round through the window system for nothing.
+void set_window_text(const ViewSnapshot& view, Instant now, FramePush& push) {
+  std::string text = bar_window_text(view, now);
+  const bool changed = push.presented.with([&](std::optional<PresentedFrame>& kept) {
+    if (!kept) return true;
+    if (kept->window_text == text) return false;
+    kept->window_text = text;
+    return true;
+  });
+  if (changed) push.window.set_text(text);
 }
 
 }  // namespace
@@ -56,6 +83,8 @@ bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push) {
   if (!painted) return false;
 
   const ScreenPoint position = push_position(view.placement, *rect, layout.width, layout.height, push.scale);
+  const bool on_screen = push.presented.with(
+      [&](std::optional<PresentedFrame>& kept) { return kept && shown_already(*kept, *painted, position); });
   PixelView pixels = dib_pixels(painted->surface);
   std::vector<std::uint32_t> base;
   if (!painted->video_targets.empty() && pixels.pixels != nullptr) {
@@ -65,16 +94,24 @@ bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push) {
           push.player.set_targets_and_snapshot(video_target_sizes(painted->video_targets))) {
     blit_video_frame(pixels, painted->video_targets, frames->frames);
   }
-  push.window.push(painted->surface, position, layout.width, layout.height);
-
-  push.presented.with([&](std::optional<PresentedFrame>& kept) {
-    kept.reset();  // the old surface goes before the new one is stored
-    kept.emplace(PresentedFrame{std::move(base), std::move(painted->video_targets), std::move(painted->surface),
-                                position});
-  });
-  push.window.set_text(bar_window_text(view, now));
+  if (!on_screen) {
+    const bool pushed = push.window.push(painted->surface, position, layout.width, layout.height);
+    push.presented.with([&](std::optional<PresentedFrame>& kept) {
+      std::string text = kept ? std::move(kept->window_text) : std::string();
+      kept.reset();  // the old surface goes before the new one is stored
+      kept.emplace(PresentedFrame{std::move(base), std::move(painted->video_targets), std::move(painted->surface),
+                                  position, pushed, std::move(text)});
+    });
+  }
+  set_window_text(view, now, push);
   if (!FULLSCREEN_APP.load()) push.window.show_without_activation();
   return true;
+}
+
+void forget_frame_on_screen(LockedOptional<PresentedFrame>& presented) {
+  presented.with([](std::optional<PresentedFrame>& kept) {
+    if (kept) kept->pushed = false;
+  });
 }
 
 bool push_video_frame(FramePush& push) {

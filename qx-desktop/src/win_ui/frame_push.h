@@ -39,6 +39,8 @@ struct PresentedFrame {
   std::vector<VideoTarget> targets;
   DibSurface surface;
   ScreenPoint position;
+  bool pushed = false;      // the window took it: what the window shows now
+  std::string window_text;  // the window's text as last set with this frame or after it
 };
 
 // Never destroyed: it outlives every thread.
@@ -88,9 +90,15 @@ struct FramePush {
   float scale = 1.0f;
 };
 
-// Paints and pushes one frame; false when nothing was pushed (bar inactive, window not placed,
-// no frame painted). The window is shown unless a full-screen program runs.
+// Paints and pushes one frame; false when there was nothing to show (bar inactive, window not
+// placed, no frame painted). The window is shown unless a full-screen program runs. A frame without
+// video that the window already shows, pixel for pixel at the same place, and a window text it
+// already has are not handed to the window again (the timers repaint when nothing changed).
 bool present_frame(const ViewSnapshot& view, Instant now, FramePush& push);
+
+// The window was hidden: its next frame is pushed even when it looks the same, so that showing
+// it never relies on the system keeping a hidden window's last image.
+void forget_frame_on_screen(LockedOptional<PresentedFrame>& presented);
 
 // On WM_APP_VIDEO_FRAME: clears FRAME_PENDING, restores the dirty rectangle from the clean copy,
 // blends the player's frames and pushes that rectangle; false when nothing was pushed.

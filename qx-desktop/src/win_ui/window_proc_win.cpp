@@ -11,6 +11,7 @@
 #include "win_ui/bar_events.h"
 #include "win_ui/bar_frames_win.h"
 #include "win_ui/bar_window_win.h"
+#include "win_ui/frame_push.h"
 #include "win_ui/rotation.h"
 #include "win_ui/window_proc.h"
 
@@ -35,7 +36,10 @@ class Win32BarWindowHost final : public BarWindowHost {
   void request_repaint() override { qx::request_repaint(poster_); }
   void start_orb_animation() override { qx::start_orb_animation(poster_, animation_, APP_STATE, now()); }
   void orb_animation_step() override { qx::orb_animation_step(poster_, animation_, APP_STATE, now()); }
-  void hide_window() override { ShowWindow(window_, SW_HIDE); }
+  void hide_window() override {
+    ShowWindow(window_, SW_HIDE);
+    forget_frame_on_screen(PRESENTED_FRAME);
+  }
   void remove_app_bar() override { qx::remove_app_bar(window_); }
   void rearm_rotate_timer() override { SetTimer(window_, TIMER_ROTATE, TIMER_ROTATE_MS, nullptr); }
   void post_quit() override { PostQuitMessage(0); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,16 +89,21 @@ class FakeWindow final : public LayeredWindow {
  public:
   std::vector<Push> pushes;
   std::string text;
+  int texts_set = 0;
   int shown = 0;
+  bool refuse = false;  // the window system fails the push
   bool push(DibSurface& s, ScreenPoint at, std::int32_t w, std::int32_t h) override {
     pushes.push_back({at, w, h, std::nullopt, copy(s)});
-    return true;
+    return !refuse;
   }
   bool push_dirty(DibSurface& s, ScreenPoint at, const Rect& dirty) override {
     pushes.push_back({at, s.width(), s.height(), dirty, copy(s)});
     return true;
   }
-  void set_text(const std::string& t) override { text = t; }
+  void set_text(const std::string& t) override {
+    text = t;
+    ++texts_set;
+  }
   void show_without_activation() override { ++shown; }
 
  private:
@@ -283,6 +289,66 @@ TEST_F(FramePushTest, ANewFrameReplacesTheKeptOne) {
     EXPECT_EQ(f->position, (ScreenPoint{0, 500}));
   });
   EXPECT_EQ(kept_pixel(0, 0), 0xFF0000FFu);
+}
+
+// The timers repaint when nothing changed: the window is handed only what it does not show yet.
+TEST_F(FramePushTest, AFrameTheWindowShowsAlreadyIsNotPushedAgain) {
+  struct Case {
+    const char* what;
+    bool first_refused;
+    std::function<void()> change;  // between the first and the second frame
+    bool pushed_again;
+  };
+  const Case cases[] = {
+      {"nothing changed", false, [] {}, false},
+      {"one pixel differs", false, [this] { painter.colour = PAINTED + 1; }, true},
+      {"taller frame", false, [this] { painter.height = 61; }, true},
+      {"window moved", false, [this] { rect.store(Rect{0, 400, 1000, 452}); }, true},
+      {"first push refused", true, [] {}, true},
+      {"video in the new frame", false, [this] { painter.targets = {VideoTarget{Rect{1, 1, 5, 5}, 0, Fit{}}}; },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    painter = FakePainter{};
+    window = FakeWindow{};
+    presented.clear();
+    SetUp();
+    window.refuse = c.first_refused;
+    ASSERT_TRUE(present_frame(view(), T0, push));
+    window.refuse = false;
+    c.change();
+    ASSERT_TRUE(present_frame(view(), T0, push));
+    EXPECT_EQ(window.pushes.size(), c.pushed_again ? 2u : 1u);
+    EXPECT_EQ(window.shown, 2);
+  }
+}
+
+TEST_F(FramePushTest, AfterTheWindowWasHiddenTheSameFrameIsPushedAgain) {
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  forget_frame_on_screen(presented);
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  EXPECT_EQ(window.pushes.size(), 2u);
+}
+
+TEST_F(FramePushTest, AFrameWithVideoIsAlwaysPushedInFull) {
+  painter.targets = {VideoTarget{Rect{20, 10, 30, 20}, 0, Fit{}}};
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  EXPECT_EQ(window.pushes.size(), 2u);
+}
+
+TEST_F(FramePushTest, TheWindowTextIsSetOnlyWhenItChanges) {
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  ASSERT_TRUE(present_frame(view(), T0, push));
+  EXPECT_EQ(window.texts_set, 1);
+  AppState other = view();
+  other.feeds[0].title = "Sport";  // same pixels from the fake painter, another text
+  ASSERT_TRUE(present_frame(other, T0, push));
+  EXPECT_EQ(window.pushes.size(), 1u);
+  EXPECT_EQ(window.texts_set, 2);
+  EXPECT_EQ(window.text.rfind("Sport: ", 0), 0u) << window.text;
 }
 
 }  // namespace
