@@ -36,7 +36,7 @@ class TextMemo {
  public:
   // Drawn entries are bounded by count and by the bytes of their stored pixels; one whose
   // pixels alone would take more than a quarter of the bytes is not kept.
-  explicit TextMemo(std::size_t max_drawings = 48, std::size_t max_bytes = 8u << 20, std::size_t max_sizes = 64);
+  explicit TextMemo(std::size_t max_drawings = 48, std::size_t max_bytes = 5u << 20, std::size_t max_sizes = 64);
 
   // A size measured (or drawn) before for the same layout.
   std::optional<TextSize> measured(const TextJob& job);
