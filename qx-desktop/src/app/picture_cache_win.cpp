@@ -2,9 +2,9 @@
 // workers that report to the bar window.
 #include <windows.h>
 
-#include <thread>
 #include <utility>
 
+#include "app/detached_thread.h"
 #include "app/picture_cache.h"
 #include "unicode_text.h"
 #include "win_util.h"
@@ -70,8 +70,7 @@ void picture_fetch_thread(std::vector<std::string> addresses, WindowHandle windo
 
 void prefetch_pictures(WindowHandle window) {
   prefetch_pictures(APP_STATE, [window](std::vector<std::string> addresses) {
-    std::thread([window, list = std::move(addresses)]() mutable { picture_fetch_thread(std::move(list), window); })
-        .detach();
+    spawn_detached([window, list = std::move(addresses)]() mutable { picture_fetch_thread(std::move(list), window); });
   });
 }
 

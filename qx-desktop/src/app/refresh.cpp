@@ -1,10 +1,10 @@
 #include "app/refresh.h"
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "app/bar_activity.h"
+#include "app/detached_thread.h"
 #include "app/feed_slots.h"
 
 namespace qx {
@@ -75,7 +75,7 @@ void refresh_ticker_loop(const RefreshWork& work, const std::function<void(std::
 }
 
 void spawn_refresh_now(RefreshWork work) {
-  std::thread([work = std::move(work)] { refresh_due_feeds(work); }).detach();
+  spawn_detached([work = std::move(work)] { refresh_due_feeds(work); });
 }
 
 }  // namespace qx

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <thread>
 #include <utility>
 
 #include "app/app_messages.h"
 #include "app/bar_activity.h"
 #include "app/check_update.h"
+#include "app/detached_thread.h"
 #include "app/fetchers.h"
 #include "app/picture_cache.h"
 #include "app/refresh.h"
@@ -154,10 +154,10 @@ int run_bar(const CommandLineOptions& options, AppState state) {
   spawn_teams_fetch();
   spawn_catalog_fetch();
   sync_playback(window);
-  std::thread(picture_cache_sweep_thread).detach();
+  spawn_detached(picture_cache_sweep_thread);
   if (const std::optional<std::string> path = program_path()) remove_update_leftovers(*path);
-  std::thread([window] { refresh_ticker_loop(window); }).detach();
-  std::thread([window] { update_check_loop(window); }).detach();
+  spawn_detached([window] { refresh_ticker_loop(window); });
+  spawn_detached([window] { update_check_loop(window); });
 
   const int code = message_loop();
   owned.release();  // destroyed already (WM_DESTROY ended the loop)

@@ -2,9 +2,9 @@
 // registry's autostart value, the workers, and the window and shell through the menu wiring.
 #include <windows.h>
 
-#include <thread>
 
 #include "app/add_feed.h"
+#include "app/detached_thread.h"
 #include "app/fetchers.h"
 #include "app/picture_cache.h"
 #include "app/refresh.h"
@@ -84,11 +84,12 @@ class PlatformMenuHost final : public MenuHost {
   void spawn_catalog_fetch() override { qx::spawn_catalog_fetch(); }
   void spawn_teams_fetch() override { qx::spawn_teams_fetch(); }
   void start_add_feed(std::string copied_text, WindowHandle window) override {
-    std::thread([text = std::move(copied_text), window]() mutable { add_feed_from_clipboard(std::move(text), window); })
-        .detach();
+    spawn_detached([text = std::move(copied_text), window]() mutable { add_feed_from_clipboard(std::move(text), window); });
   }
-  void start_self_update(WindowHandle window) override { std::thread(self_update_thread, window).detach(); }
-  void start_stream_hint() override { std::thread(stream_hint_thread).detach(); }
+  void start_self_update(WindowHandle window) override {
+    spawn_detached([window] { self_update_thread(window); });
+  }
+  void start_stream_hint() override { spawn_detached(stream_hint_thread); }
 
  private:
   const MenuWiring& w_;
