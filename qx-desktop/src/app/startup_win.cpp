@@ -13,7 +13,6 @@
 #include "app/refresh.h"
 #include "app/self_update.h"
 #include "app/single_instance.h"
-#include "menu/menu_wiring.h"
 #include "render/repaint.h"
 #include "video/playback_sync.h"
 #include "win_ui/bar_events.h"
@@ -68,36 +67,6 @@ std::optional<std::string> program_path() {
   return std::move(*path);
 }
 
-const FileFilter& filter_of(FileChoice choice) {
-  switch (choice) {
-    case FileChoice::OrbSource:
-      return PICTURES_AND_FILMS_FILTER;
-    case FileChoice::Picture:
-      return PICTURES_FILTER;
-    case FileChoice::Film:
-      break;
-  }
-  return FILMS_AND_SOUND_FILTER;
-}
-
-HWND hwnd_of(WindowHandle window) { return static_cast<HWND>(window); }
-
-// What the menu reaches of the window, the shell and the workers.
-void wire_menu() {
-  MenuWiring& w = menu_wiring();
-  w.monitor_count = [] { return list_monitors().size(); };
-  w.open_file_dialog = [](WindowHandle window, FileChoice choice) {
-    return platform_shell().open_file_dialog(window, filter_of(choice));
-  };
-  w.clipboard_text = [](WindowHandle window) { return platform_shell().clipboard_text(window); };
-  w.open_https_link = [](std::string_view address) { platform_shell().open_https_link(address); };
-  w.set_autostart = [](bool on) { platform_shell().set_autostart(on); };
-  w.local_minutes_of_day = [] { return platform_shell().local_minutes_of_day(); };
-  w.remove_app_bar = [](WindowHandle window) { remove_app_bar(hwnd_of(window)); };
-  w.sync_playback = [](WindowHandle window) { sync_playback(window); };
-  w.place_window = [](WindowHandle window) { place_window(hwnd_of(window)); };
-}
-
 int message_loop() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {  // 0 is WM_QUIT, -1 a failure: both end it
@@ -132,7 +101,6 @@ int run_bar(const CommandLineOptions& options, AppState state) {
     return 0;
   }
 
-  wire_menu();
   register_bar_class(window_proc);
   TASKBAR_CREATED.store(taskbar_created_message());
   // The window lives until WM_DESTROY ends the loop; the owner only covers the roads out.
