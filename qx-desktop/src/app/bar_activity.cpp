@@ -23,4 +23,11 @@ bool update_quiet_state(AppState& s, std::uint16_t minute_of_day, Instant now) {
   return is_bar_active(s, now);
 }
 
+void show_again_now(AppState& s) {
+  s.shown = true;
+  s.hidden_until.reset();
+  s.shown_in_quiet = true;
+  s.presenting = false;
+}
+
 }  // namespace qx

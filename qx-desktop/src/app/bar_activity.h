@@ -19,4 +19,8 @@ bool is_bar_active(const AppState& s, Instant now);
 // Returns is_bar_active.
 bool update_quiet_state(AppState& s, std::uint16_t minute_of_day, Instant now);
 
+// Shows the bar again (the menu's "Show", a second instance starting): shown, no hide deadline,
+// shown through quiet hours, not presenting.
+void show_again_now(AppState& s);
+
 }  // namespace qx

@@ -189,13 +189,6 @@ struct Apply {
 
 }  // namespace
 
-void show_again_now(AppState& s) {
-  s.shown = true;
-  s.hidden_until.reset();
-  s.shown_in_quiet = true;
-  s.presenting = false;
-}
-
 MenuEffect apply_menu_action(AppState& s, const MenuAction& action, bool autostart_present, Instant now) {
   return std::visit(Apply{s, autostart_present, now}, action.value);
 }

@@ -42,7 +42,4 @@ inline constexpr std::chrono::seconds HIDE_FOR_AN_HOUR{3600};
 // do. `autostart_present` is whether the autostart value existed when the menu opened.
 MenuEffect apply_menu_action(AppState& s, const MenuAction& action, bool autostart_present, Instant now);
 
-// "Show it again now": shown, no hide deadline, shown through quiet hours, not presenting.
-void show_again_now(AppState& s);
-
 }  // namespace qx

@@ -4,13 +4,6 @@
 
 namespace qx {
 
-void show_bar_again(AppState& s) {
-  s.shown = true;
-  s.hidden_until.reset();
-  s.shown_in_quiet = true;
-  s.presenting = false;
-}
-
 bool is_presenting(bool call_succeeded, int notification_state) {
   constexpr int RUNNING_D3D_FULL_SCREEN = 3;
   constexpr int PRESENTATION_MODE = 4;

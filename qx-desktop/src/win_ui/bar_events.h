@@ -12,9 +12,6 @@ inline constexpr std::uintptr_t TIMER_STATUS = 1;
 inline constexpr std::uint32_t TIMER_STATUS_MS = 15000;
 inline constexpr std::uintptr_t TIMER_ROTATE = 2;
 
-// A second instance was started: show the bar again, even in quiet hours and presentations.
-void show_bar_again(AppState& s);
-
 // SHQueryUserNotificationState's answer: presenting when the call worked and a full-screen
 // Direct3D program or a presentation runs.
 bool is_presenting(bool call_succeeded, int notification_state);

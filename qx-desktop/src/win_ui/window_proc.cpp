@@ -102,7 +102,7 @@ void on_app_bar(BarWindowHost& host, std::uint64_t code, std::int64_t lparam) {
 }
 
 void on_show(Guarded<AppState>& state, BarWindowHost& host) {
-  state.with([](AppState& s) { show_bar_again(s); });
+  state.with([](AppState& s) { show_again_now(s); });
   host.place_window();
 }
 

@@ -10,6 +10,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::state_with;
 using test::T0;
+using test::at;
 
 std::uint16_t hm(int h, int m) { return static_cast<std::uint16_t>(h * 60 + m); }
 
@@ -87,6 +88,19 @@ TEST(BarActive, EveryReasonToHideCounts) {
   s.hidden_until = T0 + 1s;
   EXPECT_FALSE(is_bar_active(s, T0));
   EXPECT_TRUE(is_bar_active(s, T0 + 1s));
+}
+
+TEST(ShowAgain, ClearsEveryReasonToHide) {
+  AppState s = test::state_with({"https://example.com/a"});
+  s.shown = false;
+  s.hidden_until = at(1h);
+  s.presenting = true;
+  s.hide_presenting = true;
+  s.quiet = QuietHours{0, 1439};
+  s.quiet_now = true;
+  EXPECT_FALSE(is_bar_active(s, at(0s)));
+  show_again_now(s);
+  EXPECT_TRUE(is_bar_active(s, at(0s)));
 }
 
 }  // namespace

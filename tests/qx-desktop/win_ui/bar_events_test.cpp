@@ -11,19 +11,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::at;
 
-TEST(ShowAgain, ClearsEveryReasonToHide) {
-  AppState s = test::state_with({"https://example.com/a"});
-  s.shown = false;
-  s.hidden_until = at(1h);
-  s.presenting = true;
-  s.hide_presenting = true;
-  s.quiet = QuietHours{0, 1439};
-  s.quiet_now = true;
-  EXPECT_FALSE(is_bar_active(s, at(0s)));
-  show_bar_again(s);
-  EXPECT_TRUE(is_bar_active(s, at(0s)));
-}
-
 TEST(StatusTick, PresentingOnlyForFullScreenProgramsAndPresentations) {
   EXPECT_TRUE(is_presenting(true, 3));
   EXPECT_TRUE(is_presenting(true, 4));
