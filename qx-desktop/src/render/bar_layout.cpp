@@ -14,15 +14,10 @@ namespace {
 
 using I64 = std::int64_t;
 
-constexpr I64 I32_MIN = std::numeric_limits<std::int32_t>::min();
-constexpr I64 I32_MAX = std::numeric_limits<std::int32_t>::max();
-
 // Sums of saturated terms are formed in 64 bits and clamped once, so a huge scale or window
 // size gives a clamped rectangle instead of overflowing.
-std::int32_t clamp32(I64 v) { return static_cast<std::int32_t>(std::clamp(v, I32_MIN, I32_MAX)); }
-
 Rect rect_of(I64 left, I64 top, I64 right, I64 bottom) {
-  return Rect{clamp32(left), clamp32(top), clamp32(right), clamp32(bottom)};
+  return Rect{clamp_i32(left), clamp_i32(top), clamp_i32(right), clamp_i32(bottom)};
 }
 
 HitRect hit(const Rect& r) { return HitRect{true, r}; }
@@ -59,7 +54,7 @@ void layout_bars(const ViewSnapshot& view, I64 width, bool pages, bool video, Ba
     out.orb = hit(rect_of(cx - half, cy - half, cx + half, cy + half));
   }
 
-  const std::int32_t w32 = clamp32(width);
+  const std::int32_t w32 = clamp_i32(width);
   out.more_cell = bar_button_cell(w32, out.card, 0, out.scale);
   out.chevron_cell = bar_button_cell(w32, out.card, 1, out.scale);
   if (pages) {
@@ -71,7 +66,7 @@ void layout_bars(const ViewSnapshot& view, I64 width, bool pages, bool video, Ba
     out.action = hit(rect_of(width - S(148), y0, width - S(18), y0 + S(40)));
   }
   out.width = w32;
-  out.height = clamp32(panel + overhang);
+  out.height = clamp_i32(panel + overhang);
 }
 
 void layout_dock(const ViewSnapshot& view, I64 height, bool pages, BarLayout& out) {
@@ -85,8 +80,8 @@ void layout_dock(const ViewSnapshot& view, I64 height, bool pages, BarLayout& ou
     out.orb = hit(rect_of(S(18), S(22), S(18) + side, S(22) + side));
   }
 
-  const std::int32_t d32 = clamp32(dock);
-  const std::int32_t h32 = clamp32(height);
+  const std::int32_t d32 = clamp_i32(dock);
+  const std::int32_t h32 = clamp_i32(height);
   out.more_cell = dock_button_cell(d32, h32, 0, out.scale);
   out.chevron_cell = dock_button_cell(d32, h32, 1, out.scale);
   if (pages) {
@@ -120,8 +115,8 @@ void layout_island(const ViewSnapshot& view, I64 width, bool pages, bool video, 
     const I64 b = out.card.bottom;
     out.action = hit(rect_of(r - S(150), b - S(54), r - S(16), b - S(14)));
   }
-  out.width = clamp32(card_w + 2 * margin);
-  out.height = clamp32(card_h + 2 * margin);
+  out.width = clamp_i32(card_w + 2 * margin);
+  out.height = clamp_i32(card_h + 2 * margin);
 }
 
 }  // namespace
@@ -138,23 +133,23 @@ Rect button_cell_rect(std::int32_t right, std::int32_t index, std::int32_t top, 
 }
 
 Rect bar_button_cell(std::int32_t width, const Rect& card, std::int32_t index, float scale) {
-  return button_cell_rect(clamp32(I64{width} - scale_design(6, scale)), index, card.top, scale_design(52, scale),
+  return button_cell_rect(clamp_i32(I64{width} - scale_design(6, scale)), index, card.top, scale_design(52, scale),
                           scale);
 }
 
 Rect dock_button_cell(std::int32_t dock_width, std::int32_t height, std::int32_t index, float scale) {
-  return button_cell_rect(clamp32(I64{dock_width} - scale_design(12, scale)), index,
-                          clamp32(I64{height} - scale_design(54, scale)), scale_design(44, scale), scale);
+  return button_cell_rect(clamp_i32(I64{dock_width} - scale_design(12, scale)), index,
+                          clamp_i32(I64{height} - scale_design(54, scale)), scale_design(44, scale), scale);
 }
 
 Rect island_button_cell(const Rect& card, std::int32_t index, float scale) {
-  return button_cell_rect(clamp32(I64{card.right} - scale_design(8, scale)), index, card.top,
+  return button_cell_rect(clamp_i32(I64{card.right} - scale_design(8, scale)), index, card.top,
                           scale_design(48, scale), scale);
 }
 
 Rect island_lower_button_cell(const Rect& card, std::int32_t index, float scale) {
-  return button_cell_rect(clamp32(I64{card.right} - scale_design(160, scale)), index,
-                          clamp32(I64{card.bottom} - scale_design(54, scale)), scale_design(40, scale), scale);
+  return button_cell_rect(clamp_i32(I64{card.right} - scale_design(160, scale)), index,
+                          clamp_i32(I64{card.bottom} - scale_design(54, scale)), scale_design(40, scale), scale);
 }
 
 BarLayout layout_bar(const ViewSnapshot& view, std::int32_t width, std::int32_t height, float scale) {
@@ -182,7 +177,7 @@ std::vector<VideoTargetSize> video_target_sizes(const std::vector<VideoTarget>& 
   std::vector<VideoTargetSize> sizes;
   sizes.reserve(targets.size());
   for (const VideoTarget& t : targets) {
-    sizes.push_back({clamp32(I64{t.rect.right} - t.rect.left), clamp32(I64{t.rect.bottom} - t.rect.top), t.fit});
+    sizes.push_back({clamp_i32(I64{t.rect.right} - t.rect.left), clamp_i32(I64{t.rect.bottom} - t.rect.top), t.fit});
   }
   return sizes;
 }

@@ -21,4 +21,10 @@ inline std::int32_t saturate_i32(float integral) {
   return static_cast<std::int32_t>(integral);
 }
 
+// A wide integer held at the ends of the signed 32-bit range, for sums and differences of
+// coordinates formed in 64 bits so that they cannot wrap.
+inline std::int32_t clamp_i32(std::int64_t v) {
+  return static_cast<std::int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
+
 }  // namespace qx

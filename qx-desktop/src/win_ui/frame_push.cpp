@@ -8,6 +8,7 @@
 #include "app/feed_slots.h"
 #include "app/state_texts.h"
 #include "render/repaint.h"
+#include "render/saturate.h"
 #include "win_ui/video_blit.h"
 
 namespace qx {
@@ -16,15 +17,6 @@ LockedOptional<PresentedFrame>& PRESENTED_FRAME = *new LockedOptional<PresentedF
 
 namespace {
 
-std::int32_t saturate(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
-
-// Toward zero, saturating; NaN gives 0.
-std::int32_t truncate_saturate(float v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483520.0f) return INT32_MAX;
-  if (v <= -2147483648.0f) return INT32_MIN;
-  return static_cast<std::int32_t>(v);
-}
 
 // The window already shows exactly this frame: the last push took it, at the same place, with
 // the same size and pixels, and neither frame has video drawn over it.
@@ -57,14 +49,14 @@ void set_window_text(const ViewSnapshot& view, Instant now, FramePush& push) {
 ScreenPoint push_position(Placement placement, const Rect& window, std::int32_t layout_width,
                           std::int32_t layout_height, float scale) {
   switch (placement) {
-    case Placement::SignalBarBottom: return {window.left, saturate(std::int64_t{window.bottom} - layout_height)};
+    case Placement::SignalBarBottom: return {window.left, clamp_i32(std::int64_t{window.bottom} - layout_height)};
     case Placement::SignalBarTop:
     case Placement::BarLeft: return {window.left, window.top};
-    case Placement::BarRight: return {saturate(std::int64_t{window.right} - layout_width), window.top};
+    case Placement::BarRight: return {clamp_i32(std::int64_t{window.right} - layout_width), window.top};
     case Placement::Island: {
       const std::int64_t width = std::int64_t{window.right} - window.left;
-      return {saturate(window.left + (width - layout_width) / 2),
-              saturate(std::int64_t{window.top} - truncate_saturate(12.0f * scale))};
+      return {clamp_i32(window.left + (width - layout_width) / 2),
+              clamp_i32(std::int64_t{window.top} - saturate_i32(12.0f * scale))};
     }
   }
   return {window.left, window.top};

@@ -5,6 +5,7 @@
 #include "app/bar_activity.h"
 #include "render/bar_layout.h"
 #include "render/repaint.h"
+#include "render/saturate.h"
 
 namespace qx {
 
@@ -43,15 +44,11 @@ std::int32_t app_bar_thickness(AppBarEdge edge, float scale) {
 }
 
 Rect set_far_side(AppBarEdge edge, Rect rc, std::int32_t thickness) {
-  // Wrapping arithmetic is not wanted at the ends of the range: saturate instead.
-  auto sat = [](std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-  };
   switch (edge) {
-    case AppBarEdge::Bottom: rc.top = sat(std::int64_t{rc.bottom} - thickness); break;
-    case AppBarEdge::Top: rc.bottom = sat(std::int64_t{rc.top} + thickness); break;
-    case AppBarEdge::Left: rc.right = sat(std::int64_t{rc.left} + thickness); break;
-    case AppBarEdge::Right: rc.left = sat(std::int64_t{rc.right} - thickness); break;
+    case AppBarEdge::Bottom: rc.top = clamp_i32(std::int64_t{rc.bottom} - thickness); break;
+    case AppBarEdge::Top: rc.bottom = clamp_i32(std::int64_t{rc.top} + thickness); break;
+    case AppBarEdge::Left: rc.right = clamp_i32(std::int64_t{rc.left} + thickness); break;
+    case AppBarEdge::Right: rc.left = clamp_i32(std::int64_t{rc.right} - thickness); break;
   }
   return rc;
 }
