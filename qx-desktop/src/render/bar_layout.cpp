@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "app/feed_slots.h"
 #include "app/state_media.h"
