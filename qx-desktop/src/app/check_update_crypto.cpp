@@ -36,6 +36,21 @@ class Sexp {
   gcry_sexp_t s_ = nullptr;
 };
 
+// The order L of the Ed25519 base point, little-endian as S is encoded.
+constexpr unsigned char GROUP_ORDER[32] = {0xed, 0xd3, 0xf5, 0x5c, 0x1a, 0x63, 0x12, 0x58, 0xd6, 0x9c, 0xf7,
+                                           0xa2, 0xde, 0xf9, 0xde, 0x14, 0,    0,    0,    0,    0,    0,
+                                           0,    0,    0,    0,    0,    0,    0,    0,    0,    0x10};
+
+// RFC 8032 refuses S >= L; libgcrypt reduces S instead, so S + L would verify as a second form
+// of the same signature.
+bool scalar_below_order(std::string_view s) {
+  for (int i = 31; i >= 0; --i) {
+    const auto byte = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+    if (byte != GROUP_ORDER[i]) return byte < GROUP_ORDER[i];
+  }
+  return false;
+}
+
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   return ascii_lower(c) - 'a' + 10;
@@ -58,6 +73,7 @@ std::string sha256_hex(std::string_view bytes) {
 
 bool ed25519_verify(std::string_view public_key, std::string_view signature, std::string_view message) {
   if (public_key.size() != 32 || signature.size() != 64 || message.size() > INT_MAX) return false;
+  if (!scalar_below_order(signature.substr(32))) return false;
   init_gcrypt();
   Sexp key, sig, data;
   if (gcry_sexp_build(key.out(), nullptr, "(public-key (ecc (curve Ed25519) (flags eddsa) (q %b)))",

@@ -38,6 +38,26 @@ struct Service {
   }
 };
 
+// The same signature with L, the group order, added to its S: libgcrypt alone would accept it.
+std::string with_s_plus_order(std::string signature) {
+  static constexpr unsigned char L[32] = {0xed, 0xd3, 0xf5, 0x5c, 0x1a, 0x63, 0x12, 0x58, 0xd6, 0x9c, 0xf7,
+                                          0xa2, 0xde, 0xf9, 0xde, 0x14, 0,    0,    0,    0,    0,    0,
+                                          0,    0,    0,    0,    0,    0,    0,    0,    0,    0x10};
+  unsigned carry = 0;
+  for (int i = 0; i < 32; ++i) {
+    const unsigned sum = static_cast<unsigned char>(signature[32 + i]) + L[i] + carry;
+    signature[32 + i] = static_cast<char>(sum & 0xFF);
+    carry = sum >> 8;
+  }
+  return signature;
+}
+
+std::string hex_of(std::string_view bytes) {
+  std::string out;
+  for (unsigned char b : bytes) out += "0123456789abcdef"[b >> 4], out += "0123456789abcdef"[b & 15];
+  return out;
+}
+
 std::string notice(std::string_view version = "0.5.0") { return notice_json(version, "zv-0.5.0.exe", 1000, HASH); }
 
 // --- cryptography -----------------------------------------------------------------------------
@@ -64,6 +84,7 @@ TEST(UpdateCrypto, Rfc8032VectorsVerifyAndAChangedBitDoesNot) {
     EXPECT_FALSE(ed25519_verify(key, sig, message + "x")) << c.key;
     EXPECT_FALSE(ed25519_verify(key.substr(1), sig, message)) << c.key;
     EXPECT_FALSE(ed25519_verify(key, sig.substr(1), message)) << c.key;
+    EXPECT_FALSE(ed25519_verify(key, with_s_plus_order(sig), message)) << c.key;
   }
 }
 
@@ -220,6 +241,7 @@ TEST(UpdateCheckSteps, OnlyTheServicesSignatureOverTheExactBytesIsTrusted) {
       {"", false},
       {test_signature_hex(text + " "), false},  // signed over other bytes
       {test_signature_hex(" " + text), false},
+      {hex_of(with_s_plus_order(*decode_hex(good))), false},
   };
   for (const Case& c : cases) {
     Service s;
