@@ -86,7 +86,10 @@ int run_render(const CommandLineOptions& options, AppState state, const RenderSy
   // The feed as it loads now; a failure is shown by the frame, not reported.
   const std::string address = current_feed(state).url;
   apply_feed_result(state.feeds, address, system.load_feed(address), system.now());
-  advance_story(state, static_cast<std::int64_t>(options.item.value_or(0)));
+  // Reduced while unsigned: a step of 2^63 or more would turn negative as a signed step.
+  if (const std::size_t count = story_count(state)) {
+    advance_story(state, static_cast<std::int64_t>(options.item.value_or(0) % count));
+  }
 
   if (const auto picture = current_picture_url(state)) {
     if (const auto file = system.cached_picture(*picture)) state.pictures[*picture] = *file;

@@ -146,6 +146,22 @@ TEST(RenderMode, TheItemOptionStepsStoriesAndTheStoryPictureIsFetchedAndDrawn) {
   EXPECT_EQ(run.paint.pictures.requests.back().path, "C:\\cache\\1.img");
 }
 
+TEST(RenderMode, TheItemCountsModuloTheStoriesOverTheWholeUnsignedRange) {
+  const struct {
+    std::uint64_t item;
+    const char* shown;
+  } rows[] = {{3, "one"}, {1ull << 63, "three"}, {~0ull, "one"}, {~0ull - 1, "three"}};
+  for (const auto& r : rows) {
+    RenderRun run;
+    run.feed = test::feed("Daily", {"one", "two", "three"});
+    CommandLineOptions o = render_to("C:\\out.bmp");
+    o.item = r.item;
+    o.expanded = true;
+    EXPECT_EQ(run(o, news_state({}, Placement::Island)), 0);
+    EXPECT_FALSE(run.paint.text.drawn(r.shown).empty()) << r.item;
+  }
+}
+
 TEST(RenderMode, FailuresGoToStandardErrorWithExitCodeOne) {
   struct Row {
     std::optional<std::pair<std::int32_t, std::int32_t>> size;
