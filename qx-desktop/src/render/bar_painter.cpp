@@ -9,6 +9,7 @@
 #include "app/state_media.h"
 #include "render/bar_content.h"
 #include "render/row_parts.h"
+#include "render/upper_case_table.h"
 #include "unicode_text.h"
 #include "world/translations.h"
 
@@ -510,27 +511,7 @@ std::string upper_case_simple(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
     const Utf8Step step = utf8_decode(text, pos);
-    char32_t cp = step.cp;
-    if (cp >= U'a' && cp <= U'z') {
-      cp -= 0x20;
-    } else if ((cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) {
-      cp -= 0x20;  // Latin-1 letters
-    } else if (cp == 0xFF) {
-      cp = 0x178;
-    } else if (cp >= 0x100 && cp <= 0x17F && cp != 0x131 && cp != 0x138 && cp != 0x149 && cp != 0x17F) {
-      // Latin Extended-A pairs: even upper, odd lower, except the stretch 0x139..0x148 and 0x179..0x17E
-      const bool shifted = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
-      if ((cp % 2 == 1) != shifted) cp -= 1;
-    } else if ((cp >= 0x3B1 && cp <= 0x3C9 && cp != 0x3C2)) {
-      cp -= 0x20;  // Greek
-    } else if (cp == 0x3C2) {
-      cp = 0x3A3;
-    } else if (cp >= 0x430 && cp <= 0x44F) {
-      cp -= 0x20;  // Cyrillic
-    } else if (cp >= 0x450 && cp <= 0x45F) {
-      cp -= 0x50;
-    }
-    append_utf8(out, cp);
+    append_utf8(out, simple_upper_case(step.cp));
     pos += step.len;
   }
   return out;

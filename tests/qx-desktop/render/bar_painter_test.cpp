@@ -93,6 +93,12 @@ TEST(Monogram, TwoWordsGiveTwoInitialsOneWordThreeLettersNoneTheFallback) {
       {"\xC3\xA9lan vital", "\xC3\x89V"},
       {"\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9C\xD0\x98\xD0\xA0"},
       {"\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC"},
+      // every cased letter, by Unicode's simple mapping
+      {"\u1EA1n ph\u1EA9m", "\u1EA0P"},              // Vietnamese
+      {"\u0561\u0562\u0563", "\u0531\u0532\u0533"},  // Armenian
+      {"\u01C6\u00DF\u0131", "\u01C4\u00DFI"},       // no one-letter form of sharp s
+      {"\U00010428\uAB70x", "\U00010400\u13A0X"},  // Deseret, Cherokee
+      {"\u03C2\u00FF\u017F", "\u03A3\u0178S"},
   };
   for (const Row& r : rows) {
     AppState s = news_state({}, Placement::SignalBarBottom);
