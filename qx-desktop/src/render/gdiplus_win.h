@@ -13,6 +13,7 @@ using namespace Gdiplus::DllExports;
 using Gdiplus::GpBitmap;
 using Gdiplus::GpBrush;
 using Gdiplus::GpFont;
+using Gdiplus::GpFontCollection;
 using Gdiplus::GpFontFamily;
 using Gdiplus::GpGraphics;
 using Gdiplus::GpImage;

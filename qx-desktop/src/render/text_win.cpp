@@ -8,6 +8,7 @@
 #include <climits>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "render/gdiplus_win.h"
@@ -24,16 +25,47 @@ constexpr std::size_t MAX_FONTS = 32;
 constexpr std::size_t MAX_FORMATS = 16;
 constexpr std::size_t MAX_FAMILIES = 16;
 
-// The family by name, else "Segoe UI", else the system's generic sans-serif. The last step
-// matters where "Segoe UI" itself is missing (stripped systems, Wine without replacements):
-// without it every text would come out blank. The generic family belongs to GDI+ and is not
-// deleted, so it comes back in `borrowed` instead of `owned`.
+// The name of the first installed family that GDI+ can make, once per process; empty when none.
+const std::wstring& first_installed_family_name() {
+  static const std::wstring name = [] {
+    GpFontCollection* installed = nullptr;  // the system's, never deleted
+    INT count = 0;
+    if (GdipNewInstalledFontCollection(&installed) != Ok || !installed ||
+        GdipGetFontCollectionFamilyCount(installed, &count) != Ok || count <= 0) {
+      return std::wstring();
+    }
+    std::vector<GpFontFamily*> families(static_cast<std::size_t>(count));
+    INT found = 0;
+    if (GdipGetFontCollectionFamilyList(installed, count, families.data(), &found) != Ok) return std::wstring();
+    for (INT i = 0; i < found && i < count; ++i) {
+      WCHAR family_name[LF_FACESIZE] = {};
+      // "@" names are the vertical forms of CJK families.
+      if (GdipGetFamilyName(families[static_cast<std::size_t>(i)], family_name, LANG_NEUTRAL) == Ok &&
+          family_name[0] != L'\0' && family_name[0] != L'@') {
+        return std::wstring(family_name);
+      }
+    }
+    return std::wstring();
+  }();
+  return name;
+}
+
+// The family by name, else "Segoe UI", else the system's generic sans-serif, else any installed
+// family. The last steps matter where "Segoe UI" itself is missing (stripped systems, Wine
+// without replacements, where even the generic family's "Microsoft Sans Serif" and "Tahoma" may
+// be absent): without them every text would come out blank. The generic family belongs to GDI+
+// and is not deleted, so it comes back with `owned` left empty.
 GpFontFamily* find_family(std::wstring_view name, FontFamily& owned) {
   if (GdipCreateFontFamilyFromName(name.data(), nullptr, owned.put()) == Ok && owned) return owned.get();
   if (GdipCreateFontFamilyFromName(L"Segoe UI", nullptr, owned.put()) == Ok && owned) return owned.get();
   owned.reset();
   GpFontFamily* generic = nullptr;
-  if (GdipGetGenericFontFamilySansSerif(&generic) == Ok) return generic;
+  if (GdipGetGenericFontFamilySansSerif(&generic) == Ok && generic) return generic;
+  const std::wstring& any = first_installed_family_name();
+  if (!any.empty() && GdipCreateFontFamilyFromName(any.c_str(), nullptr, owned.put()) == Ok && owned) {
+    return owned.get();
+  }
+  owned.reset();
   return nullptr;
 }
 
