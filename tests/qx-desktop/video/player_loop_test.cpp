@@ -253,6 +253,23 @@ TEST_F(PlayerLoopTest, GifFramesFollowTheirDelays) {
   }
 }
 
+TEST_F(PlayerLoopTest, TheFirstGifFrameComesWithAStatusNotice) {
+  // The window copies has_video and the status only on a status notice.
+  platform.gifs["a.gif"] = {{1, 2}, {100ms, 100ms}};
+  loop.handle(SetTargets{{target(4, 2)}}, T0);
+  open("a.gif");
+  EXPECT_EQ(window.take(), std::vector<std::uint32_t>{WM_APP_PLAYER_STATUS});  // opening
+  const std::vector<std::uint32_t> status_and_frame{WM_APP_PLAYER_STATUS, WM_APP_VIDEO_FRAME};
+  const std::vector<std::uint32_t> frame_only{WM_APP_VIDEO_FRAME};
+  const std::pair<std::chrono::milliseconds, std::vector<std::uint32_t>> steps[] = {
+      {0ms, status_and_frame}, {100ms, frame_only}, {200ms, frame_only}};
+  for (const auto& [at, expected] : steps) {
+    frame_pending = false;  // the window took the last frame
+    loop.tick(T0 + at);
+    EXPECT_EQ(window.take(), expected) << at.count() << " ms";
+  }
+}
+
 TEST_F(PlayerLoopTest, GifFramesArePlacedIntoEveryTarget) {
   platform.gifs["a.gif"] = {{0x112233, 0x445566}, {100ms, 100ms}};
   loop.handle(SetTargets{{target(8, 8), target(3, 2), target(0, 5)}}, T0);
