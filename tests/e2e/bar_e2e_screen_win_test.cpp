@@ -1,13 +1,16 @@
 // The real program as a bar on an X screen under Wine, with a profile of its own: the window and
 // tray icon at start, a second start waking the first, menu commands chosen with the keyboard
-// through the window's own messages and what they write to the settings file, and Quit.
+// through the window's own messages and what they write to the settings file, a GIF played in
+// the orb as the screen shows it, and Quit.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <fstream>
@@ -18,6 +21,7 @@
 
 #include "bar_profile_win.h"
 #include "program_run_win.h"
+#include "screen_shot_win.h"
 
 namespace {
 
@@ -39,6 +43,13 @@ bool tray_icon_exists(HWND bar) {
   icon.hWnd = bar;
   icon.uID = 1001;
   return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+// A fixture as a Windows path (the Linux root is drive Z: under Wine).
+std::string fixture(const std::string& name) {
+  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/" + name;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
@@ -240,6 +251,36 @@ TEST_F(Bar, AStartMovesTheOlderAutostartValueAndRemovesUpdateLeftovers) {
   quit(program, bar);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, run_key, L"Zelvarons");
   std::filesystem::remove(leftovers[3]);
+}
+
+TEST_F(Bar, AGifGivenToPlayShowsInTheOrb) {
+  if (!qx::test::screen_shot_available()) GTEST_SKIP() << "xwd is not installed";
+  RunningProgram program(ZV_EXE_PATH,
+                         {"--feed", fixture("render/news-story.json"), "--play", fixture("render/loop.gif")});
+  HWND bar = start(program);
+  ASSERT_NE(bar, nullptr);
+  // The pixels of the bar in either colour of the GIF's two frames.
+  auto gif_pixels = [&] {
+    const std::optional<qx::test::ScreenShot> shot = qx::test::take_screen_shot();
+    if (!shot) return 0;
+    const RECT r = window_rect(bar);
+    int count = 0;
+    for (LONG y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, shot->height); ++y) {
+      for (LONG x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, shot->width); ++x) {
+        const std::uint32_t p = shot->at(x, y);
+        const int red = static_cast<int>(p >> 16), green = static_cast<int>((p >> 8) & 0xFF),
+                  blue = static_cast<int>(p & 0xFF);
+        auto close_to = [&](int er, int eg, int eb) {
+          return std::abs(red - er) + std::abs(green - eg) + std::abs(blue - eb) <= 12;
+        };
+        if (close_to(200, 40, 160) || close_to(40, 200, 160)) ++count;
+      }
+    }
+    return count;
+  };
+  int seen = 0;
+  EXPECT_TRUE(eventually([&] { return (seen = gif_pixels()) >= 200; }, 20s)) << seen << " pixels of the GIF";
+  quit(program, bar);
 }
 
 TEST_F(Bar, QuitEndsWithExitCodeZeroAndLeavesTheSettingsWhole) {

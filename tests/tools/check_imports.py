@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Fails when zelvarons.exe imports a function that the first Windows 10 release (build 10240)
-lacks, or a DLL outside the system's own: the program would then not start at all there.
+lacks, a DLL outside the system's own, or any Media Foundation DLL (Windows "N" editions lack
+them until the Media Feature Pack is installed): the program would then not start at all there.
 
 Usage: check_imports.py OBJDUMP PROGRAM
 Functions added after 10240 must be looked up at run time (system_function in win_util.h).
@@ -12,10 +13,14 @@ import sys
 # System DLLs the program may import from (lower case).
 ALLOWED_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shell32.dll", "advapi32.dll",
-    "ole32.dll", "oleaut32.dll", "winhttp.dll", "mfplat.dll", "mf.dll", "comdlg32.dll",
+    "ole32.dll", "oleaut32.dll", "winhttp.dll", "comdlg32.dll",
     "ws2_32.dll", "bcrypt.dll", "crypt32.dll", "msvcrt.dll", "windowscodecs.dll", "shlwapi.dll",
-    "uxtheme.dll", "dwmapi.dll", "propsys.dll", "mfreadwrite.dll", "comctl32.dll", "version.dll",
+    "uxtheme.dll", "dwmapi.dll", "propsys.dll", "comctl32.dll", "version.dll",
 }
+
+# Media Foundation (mfplat, mf, mfreadwrite, mfcore, mfmediaengine, ...) and its video renderer:
+# looked up at run time, never imported.
+MEDIA_FOUNDATION_DLL = re.compile(r"^(mf(?!c\d)\w*|evr|msmpeg2vdec|msmpeg2adec)\.dll$")
 
 # Functions of those DLLs added after build 10240 that a desktop program of this kind may be
 # tempted to call (DPI, geo names, thread names, newer memory and console APIs).
@@ -56,7 +61,9 @@ def main():
     problems = []
     found = imports(objdump, program)
     for dll, name in found:
-        if name is None and dll not in ALLOWED_DLLS:
+        if name is None and MEDIA_FOUNDATION_DLL.match(dll):
+            problems.append(f"imports from {dll}, which Windows N editions lack without the Media Feature Pack")
+        elif name is None and dll not in ALLOWED_DLLS:
             problems.append(f"imports from {dll}, which is not a system DLL of every Windows 10")
         if name in NEWER_THAN_10240:
             problems.append(f"imports {dll}!{name}, which Windows 10 before its later updates lacks")

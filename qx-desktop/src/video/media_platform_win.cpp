@@ -18,6 +18,7 @@
 #include "video/command_channel.h"
 #include "video/media_engine.h"
 #include "video/media_engine_com_win.h"
+#include "video/media_foundation_win.h"
 #include "win_util.h"
 
 namespace qx {
@@ -170,7 +171,8 @@ class WindowsMediaPlatform final : public MediaPlatform {
     com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                      reinterpret_cast<void**>(imaging_.put()));
-    mf_ = SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE));
+    const MediaFoundationCalls& mf = media_foundation_calls();
+    mf_ = mf.available() && SUCCEEDED(mf.startup(MF_VERSION, MFSTARTUP_LITE));
     if (mf_) {
       CoCreateInstance(mf::CLSID_MFMediaEngineClassFactory, nullptr, CLSCTX_INPROC_SERVER,
                        mf::IID_IMFMediaEngineClassFactory, reinterpret_cast<void**>(engines_.put()));
@@ -179,7 +181,7 @@ class WindowsMediaPlatform final : public MediaPlatform {
   ~WindowsMediaPlatform() override {
     engines_.reset();
     imaging_.reset();
-    if (mf_) MFShutdown();
+    if (mf_) media_foundation_calls().shutdown();
     if (com_) CoUninitialize();
   }
 
@@ -199,7 +201,7 @@ std::unique_ptr<MediaEngine> WindowsMediaPlatform::open_engine(const std::string
   ComRef<mf::IMFMediaEngineNotify> notify;
   *notify.put() = new MediaEngineNotify(events);
   ComRef<IMFAttributes> attributes;
-  if (FAILED(MFCreateAttributes(attributes.put(), 2))) return nullptr;
+  if (FAILED(media_foundation_calls().create_attributes(attributes.put(), 2))) return nullptr;
   if (FAILED(attributes->SetUnknown(mf::MF_MEDIA_ENGINE_CALLBACK, notify.get()))) return nullptr;
   if (FAILED(attributes->SetUINT32(mf::MF_MEDIA_ENGINE_VIDEO_OUTPUT_FORMAT, mf::DXGI_FORMAT_B8G8R8A8_UNORM))) {
     return nullptr;

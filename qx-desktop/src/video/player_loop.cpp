@@ -223,13 +223,19 @@ void PlayerLoop::tick_gif(GifSource& gif, Instant now) {
     std::vector<VideoFrame> frames;
     frames.reserve(targets_.size());
     for (const VideoTargetSize& target : targets_) frames.push_back(place_gif_frame(gif.frames[gif.index], target));
-    shared_.with([&](PlayerFrames& f) {
+    const auto publish = [&](PlayerFrames& f) {
+      const bool changed = !f.has_video || f.status != PlayerStatus::Playing;
       f.frames = std::move(frames);
       ++f.serial;
       f.has_video = true;
       f.status = PlayerStatus::Playing;
-    });
+      return changed;
+    };
+    const bool status_changed = shared_.with(publish).value_or(false);
     targets_changed_ = false;
+    // The window takes has_video and the status only from a status notice: without one the
+    // orb would never show the GIF.
+    if (status_changed) notice(true);
     notice(false);
   } else {
     targets_changed_ = false;

@@ -8,6 +8,8 @@
 
 #include "../render/paint_fakes.h"
 #include "app/feed_slots.h"
+#include "app/start_state.h"
+#include "memory_files.h"
 
 namespace qx {
 namespace {
@@ -225,6 +227,29 @@ TEST(RenderMode, AnOrbFilmsFramesAreBlendedIntoTheOrb) {
       EXPECT_NE(middle & 0x00FFFFFFu, 0x00C01080u);
     }
   }
+}
+
+TEST(RenderMode, APlayedStreamIsShownAsVideoInTheGrownOrb) {
+  // The stream counts as showing video, so the orb has a video place and grows as it would
+  // while the stream plays aloud (unless growing is off).
+  std::optional<std::int32_t> heights[2];
+  for (const bool grow : {false, true}) {
+    RenderRun run;
+    run.video_colour = 0x00C01080u;
+    AppState s = news_state({"a"}, Placement::SignalBarBottom);
+    s.auto_grow = grow;
+    CommandLineOptions o = render_to("C:\\out.bmp");
+    o.size = std::pair{600, 200};
+    o.play = "https://example.com/live.m3u8";
+    test::MemoryFiles files;
+    apply_command_line(s, o, files);
+    EXPECT_EQ(run(o, s), 0);
+    ASSERT_EQ(run.video_asked.size(), 1u) << "no video place for the stream";
+    EXPECT_EQ(run.video_asked[0].first, "https://example.com/live.m3u8");
+    ASSERT_EQ(run.video_asked[0].second.size(), 1u);
+    heights[grow] = run.video_asked[0].second[0].height;
+  }
+  EXPECT_GT(*heights[1], *heights[0]);
 }
 
 }  // namespace

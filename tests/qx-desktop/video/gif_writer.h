@@ -12,7 +12,7 @@ namespace qx::test {
 struct GifRecipe {
   std::uint16_t width = 8;
   std::uint16_t height = 4;
-  std::vector<std::uint32_t> colours;            // 0xRRGGBB per frame
+  std::vector<std::uint32_t> colours;            // 0xRRGGBB per frame; frame f shows colours[f % 128]
   std::vector<std::uint16_t> delays;             // hundredths of a second per frame
 };
 
@@ -48,7 +48,7 @@ inline std::vector<unsigned char> make_gif(const GifRecipe& recipe) {
     std::vector<unsigned char> codes;
     for (std::size_t i = 0; i < pixels; ++i) {
       if (i % 100 == 0) codes.push_back(128);
-      codes.push_back(static_cast<unsigned char>(f));
+      codes.push_back(static_cast<unsigned char>(f % 128));
     }
     codes.push_back(129);
     for (std::size_t i = 0; i < codes.size(); i += 255) {

@@ -81,6 +81,22 @@ TEST(GifDecoding, LargeGifsAreScaledDownAndBadFilesGiveNothing) {
   std::filesystem::remove(junk);
 }
 
+TEST(GifDecoding, AtMost150FramesAreDecoded) {
+  const std::string path = temp_file("long.gif");
+  test::GifRecipe recipe{2, 2, {}, {}};
+  for (std::uint32_t i = 0; i < 152; ++i) {
+    recipe.colours.push_back(0x010203 * (i % 128 + 1));
+    recipe.delays.push_back(3);
+  }
+  test::write_gif(path, recipe);
+  const std::optional<std::vector<GifFrame>> frames = make_platform_media()->decode_gif(path);
+  ASSERT_TRUE(frames);
+  ASSERT_EQ(frames->size(), 150u);
+  EXPECT_EQ(frames->back().pixels.at(0) & 0xFFFFFF, recipe.colours[149]);
+  EXPECT_EQ(frames->back().delay, 30ms);
+  std::filesystem::remove(path);
+}
+
 TEST(PlayerOnThePlatform, AGifPlaysIntoTheVideoTargets) {
   const std::string path = temp_file("play.gif");
   test::write_gif(path, {16, 16, {0xFF0000, 0x00FF00, 0x0000FF}, {2, 2, 2}});

@@ -11,6 +11,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace player_command;
+using test::FakeGif;
 using test::FakePlatform;
 using test::RecordingPoster;
 
@@ -251,6 +252,43 @@ TEST_F(PlayerLoopTest, GifFramesFollowTheirDelays) {
     EXPECT_EQ(snap.status, PlayerStatus::Playing);
     EXPECT_TRUE(snap.has_video);
   }
+}
+
+TEST_F(PlayerLoopTest, TheFirstGifFrameComesWithAStatusNotice) {
+  // The window copies has_video and the status only on a status notice.
+  platform.gifs["a.gif"] = {{1, 2}, {100ms, 100ms}};
+  loop.handle(SetTargets{{target(4, 2)}}, T0);
+  open("a.gif");
+  EXPECT_EQ(window.take(), std::vector<std::uint32_t>{WM_APP_PLAYER_STATUS});  // opening
+  const std::vector<std::uint32_t> status_and_frame{WM_APP_PLAYER_STATUS, WM_APP_VIDEO_FRAME};
+  const std::vector<std::uint32_t> frame_only{WM_APP_VIDEO_FRAME};
+  const std::pair<std::chrono::milliseconds, std::vector<std::uint32_t>> steps[] = {
+      {0ms, status_and_frame}, {100ms, frame_only}, {200ms, frame_only}};
+  for (const auto& [at, expected] : steps) {
+    frame_pending = false;  // the window took the last frame
+    loop.tick(T0 + at);
+    EXPECT_EQ(window.take(), expected) << at.count() << " ms";
+  }
+}
+
+TEST_F(PlayerLoopTest, AGifPlaysAtMost150Frames) {
+  FakeGif& gif = platform.gifs["long.gif"];
+  for (std::uint32_t i = 0; i < 152; ++i) {
+    gif.colours.push_back(i);
+    gif.delays.push_back(10ms);
+  }
+  loop.handle(SetTargets{{target(1, 1)}}, T0);
+  open("long.gif");
+  // Frame 1 first; after frame 149 comes frame 0, never 150 or 151.
+  std::vector<std::uint32_t> shown;
+  for (int tick = 0; tick < 151; ++tick) {
+    loop.tick(T0 + tick * 10ms);
+    shown.push_back(player_snapshot(shared).frames.at(0).pixels->front() & 0xFFFFFF);
+  }
+  EXPECT_EQ(shown[0], 1u);
+  EXPECT_EQ(shown[148], 149u);
+  EXPECT_EQ(shown[149], 0u);
+  EXPECT_EQ(shown[150], 1u);
 }
 
 TEST_F(PlayerLoopTest, GifFramesArePlacedIntoEveryTarget) {
