@@ -132,22 +132,56 @@ TEST(RenderProgram, AGifOrbPictureShowsOneOfItsFramesInTheOrb) {
 // shifted by a pixel) may differ by more. Shapes, colours and placement must match.
 constexpr int CHANNEL_TOLERANCE = 40;
 constexpr double OUTLIER_SHARE = 0.015;
+// The icon buttons and media marks come from one font file that the test runner installs
+// (tools/zelvarons-test-icons.ttf), so their areas must match almost exactly: a wrong or
+// mirrored glyph changes a few dozen pixels, far below the share allowed for the whole frame.
+constexpr std::size_t ICON_AREA_OUTLIERS = 2;
+
+// A part of the frame that holds icons and shapes only, no text: {left, top, right, bottom}.
+struct Area {
+  std::int32_t left, top, right, bottom;
+};
 
 struct Golden {
   const char* name;
   std::vector<std::string> args;
+  std::vector<Area> icons;
 };
 
+// Icon areas: the bars' button row is the four 40 px cells ending 6 px left of the right edge,
+// over the 52 px card row; the docks' is the four cells ending 12 px left of the dock's right
+// edge, 44 px high from 54 px above its bottom; the island's upper cells end 8 px inside the
+// card and its page buttons 160 px inside, 54 px above the card's bottom; media marks sit on a
+// disc in the middle of the picture tile. All are scaled with the frame.
 std::vector<Golden> goldens() {
   return {
-      {"live-game", {"--feed", fixture("live-game.json"), "--size", "720x140"}},
-      {"live-game-expanded", {"--feed", fixture("live-game.json"), "--size", "720x140", "--expanded", "--skin", "2"}},
-      {"news-picture", {"--feed", fixture("news-story.json"), "--size", "720x140", "--orb-image", fixture("harbour.png"),
-                        "--orb", "XL"}},
-      {"failed-feed", {"--feed", fixture("broken.xml"), "--size", "720x140", "--mode", "island", "--skin", "1"}},
-      {"rtl-title", {"--feed", fixture("rtl-title.json"), "--size", "720x140", "--mode", "bar", "--edge", "top",
-                     "--left", "team"}},
-      {"cjk-title", {"--feed", fixture("cjk-title.json"), "--size", "720x140", "--mode", "island", "--expanded"}},
+      {"live-game", {"--feed", fixture("live-game.json"), "--size", "720x140"}, {{554, 28, 714, 80}}},
+      {"live-game-expanded",
+       {"--feed", fixture("live-game.json"), "--size", "720x140", "--expanded", "--skin", "2"},
+       {{554, 28, 714, 80}}},
+      {"news-picture",
+       {"--feed", fixture("news-story.json"), "--size", "720x140", "--orb-image", fixture("harbour.png"), "--orb",
+        "XL"},
+       {{554, 44, 714, 96}}},
+      {"failed-feed",
+       {"--feed", fixture("broken.xml"), "--size", "720x140", "--mode", "island", "--skin", "1"},
+       {{374, 22, 454, 70}}},
+      {"rtl-title",
+       {"--feed", fixture("rtl-title.json"), "--size", "720x140", "--mode", "bar", "--edge", "top", "--left", "team"},
+       {{554, 0, 714, 52}}},
+      {"cjk-title",
+       {"--feed", fixture("cjk-title.json"), "--size", "720x140", "--mode", "island", "--expanded"},
+       {{394, 22, 474, 70}, {242, 144, 322, 184}}},
+      {"left-dock",
+       {"--feed", fixture("news-story.json"), "--size", "720x420", "--mode", "bar", "--edge", "left", "--skin", "3"},
+       {{80, 366, 240, 410}}},
+      {"right-dock-expanded",
+       {"--feed", fixture("media-stories.json"), "--size", "720x420", "--mode", "bar", "--edge", "right",
+        "--expanded", "--skin", "4"},
+       {{188, 366, 348, 410}, {152, 159, 208, 215}}},
+      {"bottom-bar-scale-150",
+       {"--feed", fixture("media-stories.json"), "--size", "1080x210", "--expanded", "--scale", "1.5", "--item", "1"},
+       {{831, 42, 1071, 120}, {293, 180, 359, 246}}},
   };
 }
 
@@ -168,14 +202,19 @@ TEST_P(GoldenFrame, MatchesItsReference) {
   ASSERT_GE(expected.size(), 54u) << "missing reference " << reference.string();
   ASSERT_EQ(f.bytes.substr(0, 54), expected.substr(0, 54)) << "size differs";
   ASSERT_EQ(f.bytes.size(), expected.size());
+  const std::int32_t width = f.width();
+  auto pixel_diff = [&](std::size_t at) {
+    int diff = 0;
+    for (std::size_t c = 0; c < 4; ++c) {
+      diff = std::max(diff, std::abs(static_cast<unsigned char>(f.bytes[at + c]) -
+                                     static_cast<unsigned char>(expected[at + c])));
+    }
+    return diff;
+  };
   std::size_t outliers = 0;
   int worst = 0;
   for (std::size_t i = 54; i < expected.size(); i += 4) {
-    int diff = 0;
-    for (std::size_t c = 0; c < 4; ++c) {
-      diff = std::max(diff, std::abs(static_cast<unsigned char>(f.bytes[i + c]) -
-                                     static_cast<unsigned char>(expected[i + c])));
-    }
+    const int diff = pixel_diff(i);
     worst = std::max(worst, diff);
     if (diff > CHANNEL_TOLERANCE) ++outliers;
   }
@@ -183,6 +222,19 @@ TEST_P(GoldenFrame, MatchesItsReference) {
   EXPECT_LE(static_cast<double>(outliers), OUTLIER_SHARE * static_cast<double>(pixels))
       << outliers << " of " << pixels << " pixels differ by more than " << CHANNEL_TOLERANCE << " (worst " << worst
       << ")";
+  for (const Area& a : g.icons) {
+    ASSERT_TRUE(a.left >= 0 && a.top >= 0 && a.left < a.right && a.top < a.bottom && a.right <= width &&
+                a.bottom <= f.height());
+    std::size_t wrong = 0;
+    for (std::int32_t y = a.top; y < a.bottom; ++y) {
+      const std::size_t row = 54 + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4;
+      for (std::int32_t x = a.left; x < a.right; ++x) {
+        if (pixel_diff(row + static_cast<std::size_t>(x) * 4) > CHANNEL_TOLERANCE) ++wrong;
+      }
+    }
+    EXPECT_LE(wrong, ICON_AREA_OUTLIERS) << "icons in {" << a.left << ", " << a.top << ", " << a.right << ", "
+                                         << a.bottom << "}";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, GoldenFrame, testing::ValuesIn(goldens()),
