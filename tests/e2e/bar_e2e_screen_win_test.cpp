@@ -201,6 +201,37 @@ TEST_F(Bar, MenuCommandsChangeTheSettingsFile) {
   quit(program, bar);
 }
 
+// A left click at a client point, as the system would deliver it to the bar.
+void click(HWND bar, int x, int y) {
+  PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+bool same_rect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST_F(Bar, AClickOnTheIslandsShadowChangesNothingAndOneOnTheCardExpandsIt) {
+  profile.write_settings(R"({"feeds":[{"url":"https://localhost:9/alpha.json","title":"Alpha"}],"active":0,"mode":"island"})");
+  RunningProgram program(ZV_EXE_PATH, {});
+  HWND bar = start(program);
+  ASSERT_NE(bar, nullptr);
+  Sleep(500);  // the first frames settle
+  const RECT before = window_rect(bar);
+  const int width = before.right - before.left;
+  const int height = before.bottom - before.top;
+  ASSERT_LT(height, 150) << "the island starts collapsed";
+
+  click(bar, width / 2, height - 8);  // the shadow under the card, where the window behind shows
+  Sleep(1000);
+  EXPECT_TRUE(same_rect(window_rect(bar), before));
+
+  click(bar, width / 2, height / 2);  // the card
+  EXPECT_TRUE(eventually([&] { return window_rect(bar).bottom - window_rect(bar).top > height; }, 5s))
+      << "a click on the card expands the island";
+  quit(program, bar);
+}
+
 TEST_F(Bar, AProgramStartedByTheUpdateWaitsForTheOldOneToEnd) {
   RunningProgram old_one(ZV_EXE_PATH, {});
   HWND old_bar = start(old_one);

@@ -11,6 +11,15 @@ namespace qx {
 
 namespace {
 
+// Drops all but the first `limit` items, and the room the dropped ones took: what is kept stays
+// in the state or the cache for the life of the process.
+template <class T>
+void keep_first(std::vector<T>& items, std::size_t limit) {
+  if (items.size() <= limit) return;
+  items.resize(limit);
+  items.shrink_to_fit();
+}
+
 bool knows_league(const World& world, std::string_view id) { return league_by_id(world.leagues, id) != nullptr; }
 
 void add_once(std::vector<std::string>& order, const std::string& id) {
@@ -28,9 +37,9 @@ bool fetch_league_teams(const FetcherWork& work, const std::string& id) {
   if (!text) return true;
   Result<TeamsReply, std::string> reply = parse_teams_reply(*text);
   if (!reply) return true;
-  work.cache->with([&](std::vector<LeagueTeams>& entries) {
-    add_league_teams(entries, LeagueTeams{id, std::move(reply->teams)});
-  });
+  LeagueTeams entry{id, std::move(reply->teams)};
+  keep_first(entry.teams, MAX_TEAMS_PER_LEAGUE);  // before the lock: this may allocate
+  work.cache->with([&](std::vector<LeagueTeams>& entries) { add_league_teams(entries, std::move(entry)); });
   return true;
 }
 
@@ -78,6 +87,7 @@ std::vector<std::string> teams_fetch_order(const World& world, std::string_view 
 
 std::vector<Offer> usable_offers(std::vector<Offer> offers) {
   std::erase_if(offers, [](const Offer& o) { return !o.url.starts_with("https://") || o.name.empty(); });
+  keep_first(offers, MAX_CATALOG_OFFERS);
   return offers;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <unordered_map>
 
 #include "app/bar_activity.h"
 #include "app/feed_slots.h"
@@ -63,7 +65,8 @@ constexpr std::array<std::string_view, 3> FIT_MODE_LABELS{"Best fit", "Fill the 
 // The user's own playback, as opposed to a clip that started silently by itself.
 bool audible_playing(const ViewSnapshot& v) { return v.playing && !v.playing->silent; }
 
-// Groups of items under one submenu per key, keys in the order they first occur.
+// Groups of items under one submenu per key, keys in the order they first occur. The keys come
+// from the feed service, so a group is found by hashing rather than by a walk over the groups.
 template <class T>
 struct KeyedGroup {
   std::string key;
@@ -71,15 +74,14 @@ struct KeyedGroup {
 };
 template <class T, class KeyOf>
 std::vector<KeyedGroup<T>> group_by_first_occurrence(const std::vector<const T*>& items, KeyOf key_of) {
+  static_assert(std::is_lvalue_reference_v<std::invoke_result_t<KeyOf, const T&>>, "the index keeps views of the keys");
   std::vector<KeyedGroup<T>> groups;
+  std::unordered_map<std::string_view, std::size_t> index;  // views into the items' own keys
   for (const T* item : items) {
-    const std::string key(key_of(*item));
-    auto it = std::find_if(groups.begin(), groups.end(), [&](const KeyedGroup<T>& g) { return g.key == key; });
-    if (it == groups.end()) {
-      groups.push_back({key, {}});
-      it = groups.end() - 1;
-    }
-    it->items.push_back(item);
+    const std::string_view key = key_of(*item);
+    const auto [it, added] = index.try_emplace(key, groups.size());
+    if (added) groups.push_back({std::string(key), {}});
+    groups[it->second].items.push_back(item);
   }
   return groups;
 }
@@ -117,7 +119,7 @@ MenuEntry follow_team_menu(const ViewSnapshot& v, const MenuContext& c, const Te
     if (!in_country) others.push_back(&l);
   }
   std::vector<MenuEntry> discover;
-  for (const auto& group : group_by_first_occurrence(others, [](const League& l) { return l.sport; })) {
+  for (const auto& group : group_by_first_occurrence(others, [](const League& l) -> const std::string& { return l.sport; })) {
     std::vector<MenuEntry> leagues;
     for (const League* l : group.items) leagues.push_back(league_submenu(c, t.lang(), v.feeds, l->id, l->title));
     discover.push_back(menu_submenu(topic_title(t, group.key), std::move(leagues)));
@@ -136,7 +138,7 @@ MenuEntry follow_feed_menu(const ViewSnapshot& v, const Texts& t) {
     }
   }
   children.push_back(menu_separator());
-  for (const auto& group : group_by_first_occurrence(offers, [](const Offer& o) { return o.topic; })) {
+  for (const auto& group : group_by_first_occurrence(offers, [](const Offer& o) -> const std::string& { return o.topic; })) {
     std::vector<MenuEntry> entries;
     for (const Offer* o : group.items) entries.push_back(team_menu_entry(v.feeds, o->url, o->name));
     children.push_back(menu_submenu(topic_title(t, group.key), std::move(entries)));

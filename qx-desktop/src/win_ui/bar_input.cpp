@@ -20,6 +20,10 @@ ClickTarget click_target(const ViewSnapshot& view, const BarLayout& layout, Clie
   if (layout.action.contains(p.x, p.y)) return ClickTarget::Action;
   if (layout.previous.contains(p.x, p.y)) return ClickTarget::Previous;
   if (layout.next.contains(p.x, p.y)) return ClickTarget::Next;
+  // The island's shadow is not fully transparent, so the system gives its clicks to the bar, and a
+  // layered window cannot pass them on: the user meant the window seen behind it.
+  const bool on_card = HitRect{true, layout.card}.contains(p.x, p.y);
+  if (!on_card && !layout.orb.contains(p.x, p.y)) return ClickTarget::Outside;
   return ClickTarget::Elsewhere;
 }
 

@@ -29,6 +29,7 @@ enum class ClickTarget : std::uint8_t {
   Previous,
   Next,
   Elsewhere,   // expand or collapse
+  Outside,     // beside the card and the orb, on the island's shadow: nothing
 };
 ClickTarget click_target(const ViewSnapshot& view, const BarLayout& layout, ClientPoint point);
 

@@ -202,6 +202,8 @@ void on_click(Guarded<AppState>& state, BarWindowHost& host, ClientPoint point) 
     case ClickTarget::Elsewhere:
       toggle_expanded(state, host);
       return;
+    case ClickTarget::Outside:
+      return;
   }
 }
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <variant>
 #include <string>
 #include <vector>
+
+#include "menu/menu_builder.h"
 
 namespace qx {
 namespace {
@@ -217,6 +220,66 @@ TEST_F(Fetchers, AReplyForALocaleThatChangedMeanwhileIsDropped) {
   service.during = [this](const std::string&) { state.with([](AppState& s) { s.lang = "de"; }); };
   catalog_fetch_thread(work);
   EXPECT_EQ(catalogue(state), preset_offers());
+}
+
+// --- what a service may put into the menu ---------------------------------------------------
+
+// Compact records repeated up to just under 2 MB, the most a reply may bring.
+std::string two_megabytes_of(const std::string& head, const std::function<std::string(int)>& record) {
+  std::string body = head;
+  for (int i = 0; body.size() < 1'999'000; ++i) body += (i ? "," : "") + record(i);
+  return body + "]}";
+}
+
+struct MenuSize {
+  std::size_t entries = 0;
+  std::size_t submenus = 0;
+};
+void count(const std::vector<MenuEntry>& entries, MenuSize& size) {
+  for (const MenuEntry& e : entries) {
+    ++size.entries;
+    if (const auto* sub = e.get_if<MenuEntry::Submenu>()) {
+      ++size.submenus;
+      count(sub->children, size);
+    }
+  }
+}
+
+TEST_F(Fetchers, RepliesOfTwoMegabytesKeepTheMenuWithinWhatItCanShow) {
+  work.world = &qx::world();
+  const std::string teams = two_megabytes_of(R"({"teams": [)", [](int i) {
+    return "[\"t" + std::to_string(i) + "\",\"T" + std::to_string(i) + "\"]";
+  });
+  // Two leagues suffice to show the cap (reading such a reply takes a while); the rest fail.
+  const std::vector<League>& leagues = qx::world().leagues;
+  for (std::size_t i = 0; i < 2; ++i) serve_teams(leagues[i].id, teams);
+  // Every offer local and of a topic of its own: as many entries and submenus as it can make.
+  service.replies[catalog_url("AA", "en")] = two_megabytes_of(R"({"feeds": [)", [](int i) {
+    const std::string n = std::to_string(i);
+    return "[\"" + n + "\",\"https://" + n + "\",\"" + n + "\",\"\",true]";
+  });
+  teams_fetch_thread(work);
+  catalog_fetch_thread(work);
+
+  MenuContext context;
+  context.teams = cache.with([](std::vector<LeagueTeams>& e) { return e; }).value_or(std::vector<LeagueTeams>{});
+  ASSERT_EQ(context.teams.size(), 2u);
+  for (const LeagueTeams& league : context.teams) {
+    ASSERT_EQ(league.teams.size(), MAX_TEAMS_PER_LEAGUE) << league.league_id;
+    EXPECT_EQ(league.teams.back(), (Team{"t399", "T399"}));  // the reply's first ones, in order
+  }
+  const AppState view = *state.with([](AppState& s) { return s; });
+  ASSERT_EQ(view.catalogue.size(), MAX_CATALOG_OFFERS);
+  EXPECT_EQ(view.catalogue.back().url, "https://99");
+
+  MenuSize size;
+  count(build_menu(view, context), size);
+  // Each league's teams (or its "Loading teams…") plus its all-games entry and separator; each
+  // offer twice (local and under its topic); the fixed entries, countries and languages are a
+  // few hundred.
+  EXPECT_LE(size.entries, 2 * MAX_TEAMS_PER_LEAGUE + 3 * leagues.size() + 2 * MAX_CATALOG_OFFERS + 1000);
+  EXPECT_LE(size.submenus, leagues.size() + MAX_CATALOG_OFFERS + 100);
+  EXPECT_GT(size.submenus, MAX_CATALOG_OFFERS);  // every kept topic has its submenu
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ BarLayout sample_layout() {
   l.next = hit(210, 0, 220, 40);
   l.more_cell = {300, 0, 340, 40};
   l.chevron_cell = {260, 0, 300, 40};
+  l.card = {0, 0, 400, 50};
   l.width = 400;
   l.height = 40;
   return l;
@@ -59,6 +60,34 @@ TEST(ClickRules, AbsentRectanglesNeverMatch) {
   layout.previous.present = false;
   EXPECT_EQ(click_target(view, layout, {10, 10}), ClickTarget::Elsewhere);
   EXPECT_EQ(click_target(view, layout, {205, 10}), ClickTarget::Elsewhere);
+}
+
+TEST(ClickRules, BesideTheCardAndTheOrbAClickChangesNothing) {
+  AppState view = test::state_with({"https://example.com/a"});
+  view.placement = Placement::Island;
+  const BarLayout island = layout_bar(view, 600, 300, 1.0f);  // card 22..462 x 22..70 in a 484 x 92 window
+  ASSERT_EQ(island.card, (Rect{22, 22, 462, 70}));
+  view.placement = Placement::SignalBarBottom;
+  const BarLayout bar = layout_bar(view, 800, 300, 1.0f);  // the orb pokes out above the card
+  ASSERT_TRUE(bar.orb.present);
+  ASSERT_GT(bar.card.top, bar.orb.rect.top);
+  struct Case {
+    const BarLayout& layout;
+    std::int32_t x, y;
+    ClickTarget want;
+  } cases[] = {
+      {island, 200, island.height - 8, ClickTarget::Outside},  // the shadow under the card
+      {island, 200, 69, ClickTarget::Elsewhere},               // the card's last row
+      {island, 200, 70, ClickTarget::Outside},
+      {island, 21, 40, ClickTarget::Outside},
+      {island, 22, 40, ClickTarget::Elsewhere},
+      {island, 200, 21, ClickTarget::Outside},
+      {island, 462, 40, ClickTarget::Outside},
+      {bar, bar.orb.rect.left + 1, bar.orb.rect.top + 1, ClickTarget::Orb},
+      {bar, bar.orb.rect.right + 5, bar.orb.rect.top + 1, ClickTarget::Outside},  // above the card, beside the orb
+      {bar, bar.orb.rect.right + 5, bar.card.top, ClickTarget::Elsewhere},
+  };
+  for (const Case& c : cases) EXPECT_EQ(click_target(view, c.layout, {c.x, c.y}), c.want) << c.x << "," << c.y;
 }
 
 TEST(MousePoints, CoordinatesAreSigned16BitValues) {

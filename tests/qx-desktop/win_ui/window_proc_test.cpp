@@ -85,6 +85,7 @@ class WindowProc : public ::testing::Test {
     host.bar_layout.previous = hit(200, 0, 210, 40);
     host.bar_layout.next = hit(210, 0, 220, 40);
     host.bar_layout.more_cell = {300, 0, 340, 40};
+    host.bar_layout.card = {0, 0, 400, 40};
     host.bar_layout.width = 400;
     host.bar_layout.height = 40;
   }
@@ -294,6 +295,8 @@ TEST_F(WindowProc, ClicksFollowTheirRules) {
   EXPECT_EQ(host.calls, (Calls{"menu"}));
 
   host.calls.clear();
+  on_click(state, host, {270, 45});  // below the card: nothing
+  EXPECT_TRUE(host.calls.empty());
   on_click(state, host, {270, 5});  // elsewhere
   EXPECT_TRUE(read().expanded);
   on_click(state, host, {10, 10});  // the orb with nothing to play
