@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "unicode_text.h"
@@ -16,25 +17,44 @@ bool g_attached = false;
 
 HANDLE usable_std_handle(DWORD which) {
   HANDLE h = GetStdHandle(which);
-  if (h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_UNKNOWN) return nullptr;
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return nullptr;
+  // FILE_TYPE_UNKNOWN with no error is still a handle that takes writes; only a failed query
+  // means there is nothing behind it.
+  SetLastError(NO_ERROR);
+  if (GetFileType(h) == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) return nullptr;
   return h;
+}
+
+bool write_file_all(HANDLE h, std::string_view text) {
+  while (!text.empty()) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1u << 20));
+    if (!WriteFile(h, text.data(), chunk, &written, nullptr) || written == 0) return false;
+    text.remove_prefix(written);
+  }
+  return true;
+}
+
+// False only when the console took nothing at all.
+bool write_console_all(HANDLE h, std::string_view text) {
+  // A console shows UTF-16; UTF-8 bytes would go through its code page.
+  const std::wstring wide = utf8_to_wide(text);
+  std::wstring_view rest = wide;
+  while (!rest.empty()) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 14));
+    if (!WriteConsoleW(h, rest.data(), chunk, &written, nullptr) || written == 0) return rest.size() < wide.size();
+    rest.remove_prefix(written);
+  }
+  return true;
 }
 
 void write_all(HANDLE h, std::string_view text) {
   if (h == nullptr || text.empty()) return;
   DWORD mode = 0;
-  if (GetConsoleMode(h, &mode)) {
-    // A console shows UTF-16; UTF-8 bytes would go through its code page.
-    std::wstring wide = utf8_to_wide(text);
-    DWORD written = 0;
-    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-  while (!text.empty()) {
-    DWORD written = 0;
-    if (!WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written == 0) return;
-    text.remove_prefix(written);
-  }
+  // A handle that claims to be a console but refuses console writes still takes bytes.
+  if (GetConsoleMode(h, &mode) && write_console_all(h, text)) return;
+  write_file_all(h, text);
 }
 
 }  // namespace
