@@ -4,6 +4,7 @@
 
 #include "render/gdiplus_win.h"
 #include "render/picture_cache.h"
+#include "render/picture_header.h"
 #include "render/pictures.h"
 #include "win_util.h"
 
@@ -36,6 +37,8 @@ std::array<std::optional<std::uint32_t>, 4> corner_pixels(GpBitmap* bitmap, UINT
 
 PixelBuffer scale_picture_file(const std::string& path, std::int32_t width, std::int32_t height, Colour padding,
                                const Fit& fit) {
+  // A decoder allocates for the declared size before it reads a single pixel.
+  if (!picture_within_bounds(read_picture_file_header(path))) return nullptr;
   const Bitmap bitmap = load_gdiplus_bitmap(path);
   if (!bitmap) return nullptr;
   UINT pw = 0;

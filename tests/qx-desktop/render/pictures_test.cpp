@@ -6,10 +6,13 @@
 #include <chrono>
 #include <limits>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "fuzz_mutation.h"
 #include "render/picture_cache.h"
+#include "render/picture_header.h"
 
 namespace qx {
 namespace {
@@ -291,6 +294,139 @@ TEST(PictureCache, TwoThreadsAskingAtOnceDecodeOnce) {
   second.join();
   EXPECT_EQ(files.decodes, 1);
   EXPECT_EQ(a, b);
+}
+
+// --- picture headers ------------------------------------------------------------------------
+
+std::string bytes_of(std::uint32_t v, int n, bool big_endian) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += static_cast<char>(v >> (8 * (big_endian ? n - 1 - i : i)) & 0xFF);
+  return out;
+}
+std::string be(std::uint32_t v, int n) { return bytes_of(v, n, true); }
+std::string le(std::uint32_t v, int n) { return bytes_of(v, n, false); }
+
+std::string png_header(std::uint32_t w, std::uint32_t h) {
+  return std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) + be(w, 4) + be(h, 4) + std::string("\x08\x06\0\0\0crc!", 9);
+}
+
+struct GifFrame {
+  std::uint16_t x, y, w, h;
+};
+std::string gif_header(std::uint16_t w, std::uint16_t h, std::initializer_list<GifFrame> frames) {
+  std::string g = "GIF89a" + le(w, 2) + le(h, 2) + std::string("\x81\0\0", 3) + std::string(12, '\x7F');
+  g += std::string("\x21\xF9\x04\0\x0A\0\0\0", 8);  // a frame delay, as an extension
+  for (const GifFrame& f : frames) {
+    // A local table of 2 colours, then LZW data in two sub-blocks.
+    g += "\x2C" + le(f.x, 2) + le(f.y, 2) + le(f.w, 2) + le(f.h, 2) + "\x80" + std::string(6, '\x11');
+    g += std::string("\x02\x03\x44\x01\x00\x02\x01\x02\x00", 9);
+  }
+  return g + ";";
+}
+
+std::string jpeg_header(std::uint16_t w, std::uint16_t h, char frame_marker = '\xC0') {
+  return std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20) +  // APP0
+         std::string("\xFF\xC4\0\x04\0\0", 6) +                                           // a table before the frame
+         "\xFF\xFF\xFF" + frame_marker + be(11, 2) + "\x08" + be(h, 2) + be(w, 2) + std::string("\x01\x01\x11\0", 4) +
+         std::string("\xFF\xDA\0\x02", 4);
+}
+
+std::string bmp_header(std::int32_t w, std::int32_t h) {
+  return "BM" + le(0, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(static_cast<std::uint32_t>(w), 4) +
+         le(static_cast<std::uint32_t>(h), 4) + le(1, 2) + le(32, 2) + std::string(24, '\0');
+}
+
+TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
+  using K = PictureKind;
+  const std::string png = png_header(640, 480);
+  const std::string gif = gif_header(10, 10, {{0, 0, 10, 10}, {5, 8, 20, 4}});
+  const std::string jpeg = jpeg_header(1200, 800);
+  std::string not_ihdr = png;
+  not_ihdr[12] = 'X';
+  std::string bad_marker = jpeg;
+  bad_marker[20] = 'x';
+  struct Case {
+    const char* name;
+    std::string bytes;
+    PictureKind kind;
+    std::optional<std::uint32_t> width, height;
+  };
+  const Case cases[] = {
+      {"png", png, K::Png, 640, 480},
+      {"png cut in IHDR", png.substr(0, 23), K::Png, {}, {}},
+      {"png without IHDR first", not_ihdr, K::Png, {}, {}},
+      {"png signature only", png.substr(0, 4), K::Png, {}, {}},
+      // The box holding the screen and every frame: 5 + 20 wide, 8 + 4 high.
+      {"gif", gif, K::Gif, 25, 12},
+      {"gif cut in the second frame's data", gif.substr(0, gif.size() - 4), K::Gif, 25, 12},
+      {"gif cut in the second descriptor", gif.substr(0, gif.size() - 20), K::Gif, 10, 10},
+      {"gif cut in the screen", gif.substr(0, 12), K::Gif, {}, {}},
+      {"jpeg", jpeg, K::Jpeg, 1200, 800},
+      {"progressive jpeg", jpeg_header(3, 2, '\xC2'), K::Jpeg, 3, 2},
+      {"jpeg cut in the frame header", jpeg.substr(0, 35), K::Jpeg, {}, {}},
+      {"jpeg cut in APP0", jpeg.substr(0, 10), K::Jpeg, {}, {}},
+      {"jpeg with a stray byte between segments", bad_marker, K::Jpeg, {}, {}},
+      {"jpeg whose scan comes first", std::string("\xFF\xD8\xFF\xDA\0\x02", 6) + jpeg.substr(2), K::Jpeg, {}, {}},
+      {"bmp", bmp_header(300, 200), K::Bmp, 300, 200},
+      {"bmp stored top down", bmp_header(300, -200), K::Bmp, 300, 200},
+      {"bmp of the oldest kind", "BM" + std::string(12, '\0') + le(12, 4) + le(70, 2) + le(50, 2) + std::string("\x01\0\x18\0", 4), K::Bmp, 70, 50},
+      {"bmp cut short", bmp_header(300, 200).substr(0, 20), K::Bmp, {}, {}},
+      {"text", "<html>", K::Unknown, {}, {}},
+      {"nothing", "", K::Unknown, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const PictureHeader header = read_picture_header(c.bytes);
+    EXPECT_EQ(header.kind, c.kind) << c.name;
+    EXPECT_EQ(header.width, c.width) << c.name;
+    EXPECT_EQ(header.height, c.height) << c.name;
+  }
+  EXPECT_EQ(read_picture_header(gif).frame_pixels, 10u * 10 + 20 * 4);
+}
+
+TEST(PictureHeader, OnlyKnownSizesWithinTheBoundsMayBeDecoded) {
+  const auto gif_frames = [](std::uint64_t pixels) {
+    PictureHeader h{PictureKind::Gif, 100, 100, pixels};
+    return h;
+  };
+  struct Case {
+    const char* name;
+    PictureHeader header;
+    bool allowed;
+  };
+  const Case cases[] = {
+      {"a photo of 61 megapixels", read_picture_header(jpeg_header(9504, 6336)), true},
+      {"the declared 20000 × 20000", read_picture_header(png_header(20000, 20000)), false},
+      {"as many pixels as allowed", read_picture_header(png_header(8192, 8192)), true},
+      {"one row more", read_picture_header(png_header(8192, 8193)), false},
+      {"the widest panorama", read_picture_header(png_header(16384, 4096)), true},
+      {"one column wider", read_picture_header(png_header(16385, 2)), false},
+      {"a side of 2^32 - 1", read_picture_header(png_header(0xFFFFFFFFu, 1)), false},
+      {"an empty picture", read_picture_header(png_header(0, 10)), false},
+      {"a broken header", read_picture_header(png_header(1, 1).substr(0, 20)), false},
+      {"a huge frame in a small gif", read_picture_header(gif_header(2, 2, {{0, 0, 2, 2}, {0, 0, 65535, 65535}})), false},
+      {"gif frames within their budget", gif_frames(MAX_GIF_FRAME_PIXELS), true},
+      {"gif frames past their budget", gif_frames(MAX_GIF_FRAME_PIXELS + 1), false},
+      {"a kind the decoder may know", read_picture_header("II*\0"), true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(picture_within_bounds(c.header), c.allowed) << c.name;
+}
+
+TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
+  zvtest::Mutator m(0x3109, {"\xFF\xC0", "\xFF\xDA", "\xFF\xFF", "\x2C", "\x21\xF9", "\xFF", ";", "IHDR", "\0"});
+  const std::vector<std::string> seeds{png_header(64, 64), gif_header(8, 8, {{0, 0, 8, 8}, {1, 1, 2, 2}}),
+                                       jpeg_header(64, 48), bmp_header(5, 5)};
+  for (int i = 0; i < 20000; ++i) {
+    // Copied into a buffer of exactly its size, so that a read past the end is a sanitizer error.
+    const std::string mutated = m.mutate(m.pick(seeds));
+    const std::unique_ptr<char[]> exact(new char[mutated.size() + 1]);
+    std::copy(mutated.begin(), mutated.end(), exact.get());
+    const PictureHeader header = read_picture_header(std::string_view(exact.get(), mutated.size()));
+    if (header.kind == PictureKind::Unknown) {
+      EXPECT_TRUE(picture_within_bounds(header) && !header.width);
+    } else if (header.kind == PictureKind::Gif && header.width) {
+      EXPECT_LE(*header.width, 2u * 65535);
+    }
+  }
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------
