@@ -13,6 +13,7 @@
 #include "fuzz_mutation.h"
 #include "render/picture_cache.h"
 #include "render/picture_header.h"
+#include "render/working_copy.h"
 
 namespace qx {
 namespace {
@@ -427,6 +428,153 @@ TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
       EXPECT_LE(*header.width, 2u * 65535);
     }
   }
+}
+
+// --- working copies -------------------------------------------------------------------------
+
+WorkingCopy copy_of_pixels(std::int32_t w, std::int32_t h, std::uint32_t argb = 0xFF336699u) {
+  const std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h, argb);
+  return make_working_copy({reinterpret_cast<const std::uint8_t*>(pixels.data()), w * 4, w, h});
+}
+
+TEST(WorkingCopy, APictureWithinTheBoundIsKeptWholeAndALargerOneIsHalvedWithItsHalvings) {
+  std::vector<std::uint32_t> pixels(6 * 2);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i);
+  pixels[5] = 0x00FFFFFFu;  // a transparent corner, with row padding in the source
+  std::vector<std::uint32_t> padded(8 * 2, 0xDEADBEEFu);
+  std::copy(pixels.begin(), pixels.begin() + 6, padded.begin());
+  std::copy(pixels.begin() + 6, pixels.end(), padded.begin() + 8);
+  const WorkingCopy whole = make_working_copy({reinterpret_cast<const std::uint8_t*>(padded.data()), 32, 6, 2});
+  ASSERT_EQ(whole.levels.size(), 1u);
+  EXPECT_EQ(whole.levels[0].pixels, pixels);
+  EXPECT_FALSE(whole.cut_out);
+
+  // 2050 × 1024 is just past 2 Mi pixels: halved once, then down to 32 on the longer side.
+  const WorkingCopy large = copy_of_pixels(2050, 1024, 0x00000000u);
+  EXPECT_EQ(large.width, 2050u);
+  EXPECT_TRUE(large.cut_out);
+  std::vector<std::pair<std::int32_t, std::int32_t>> sizes;
+  for (const PictureLevel& level : large.levels) sizes.emplace_back(level.width, level.height);
+  const std::vector<std::pair<std::int32_t, std::int32_t>> expected{{1025, 512}, {513, 256}, {257, 128},
+                                                                    {129, 64},   {65, 32},   {33, 16}, {17, 8}};
+  EXPECT_EQ(sizes, expected);
+}
+
+TEST(WorkingCopy, HalvingAveragesByAlphaSoThatTransparentPixelsLendNoColour) {
+  const std::uint32_t row[] = {0xFFFF0000u, 0x00FFFFFFu, 0xFF0000FFu};
+  const PictureLevel half = halve_picture({reinterpret_cast<const std::uint8_t*>(row), 12, 3, 1});
+  // Opaque red beside transparent white is half-transparent red; the odd last column stays blue.
+  EXPECT_EQ(half.pixels, (std::vector<std::uint32_t>{0x80FF0000u, 0xFF0000FFu}));
+}
+
+TEST(WorkingCopy, EachBoxIsScaledFromTheSmallestLevelThatStillCoversIt) {
+  WorkingCopy copy;
+  copy.width = 4000;
+  copy.height = 3000;
+  for (std::int32_t w = 1000, h = 750; w >= 31; w /= 2, h /= 2) copy.levels.push_back({w, h, {}});
+  struct Case {
+    std::int32_t dst_width, dst_height;
+    std::size_t level;
+  };
+  for (const Case c : {Case{100, 75, 3}, Case{125, 90, 3}, Case{126, 75, 2}, Case{2000, 1500, 0}, Case{20, 15, 5}}) {
+    const ScalePlan plan{0, 0, 4000, 3000, 0, 0, c.dst_width, c.dst_height};
+    const LevelPlan chosen = plan_level(copy, plan);
+    EXPECT_EQ(chosen.level, c.level) << c.dst_width;
+    EXPECT_FLOAT_EQ(chosen.src_width, static_cast<float>(copy.levels[c.level].width)) << c.dst_width;
+  }
+  // A picture kept whole is scaled by its plan unchanged.
+  const WorkingCopy whole = copy_of_pixels(7, 3);
+  const ScalePlan plan{1.25f, 0.5f, 3.75f, 2.5f, 0, 0, 9, 9};
+  const LevelPlan same = plan_level(whole, plan);
+  EXPECT_EQ(same.level, 0u);
+  EXPECT_EQ(same.src_x, plan.src_x);
+  EXPECT_EQ(same.src_width, plan.src_width);
+  EXPECT_EQ(same.src_height, plan.src_height);
+}
+
+struct FakeDecoder {
+  std::map<std::string, std::optional<std::int64_t>> times;
+  std::map<std::string, std::string> header_bytes;  // the start of each file
+  std::map<std::string, std::pair<std::int32_t, std::int32_t>> sizes;  // decodable files
+  std::size_t level_pixels = 0;  // when set, every copy is one level of that many pixels
+  std::map<std::string, int> decodes;
+  int draws = 0;
+  std::int32_t drawn_level_width = 0;
+
+  WorkingCopies copies() {
+    return WorkingCopies(
+        [this](const std::string& path) { return times[path]; },
+        [this](const std::string& path) { return read_picture_header(header_bytes[path]); },
+        [this](const std::string& path) -> std::optional<WorkingCopy> {
+          ++decodes[path];
+          if (!sizes.count(path)) return std::nullopt;
+          if (level_pixels > 0) {
+            return WorkingCopy{1, 1, false, {{static_cast<std::int32_t>(level_pixels), 1, std::vector<std::uint32_t>(level_pixels)}}};
+          }
+          return copy_of_pixels(sizes[path].first, sizes[path].second);
+        },
+        [this](const PictureLevel& level, const LevelPlan&, const ScalePlan&, std::int32_t w, std::int32_t h,
+               Colour padding) -> PixelBuffer {
+          ++draws;
+          drawn_level_width = level.width;
+          return std::make_shared<const std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h, pack_rgb(padding));
+        });
+  }
+};
+
+TEST(WorkingCopies, AnOrbEasingThroughNewSizesDecodesItsPictureOncePerFileTime) {
+  FakeDecoder files;
+  files.sizes["big.jpg"] = {2100, 1000};  // just past 2 Mi pixels
+  files.times["big.jpg"] = 1;
+  WorkingCopies copies = files.copies();
+  for (std::int32_t side = 40; side < 60; ++side) {
+    const PixelBuffer scaled = copies.scale("big.jpg", side, side, PAD, fit_of(FitMode::BestFit));
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(scaled->size(), static_cast<std::size_t>(side) * side);
+  }
+  EXPECT_EQ(files.decodes["big.jpg"], 1);
+  EXPECT_EQ(files.draws, 20);
+  EXPECT_EQ(files.drawn_level_width, 132);  // from a small halving, not the 1050-wide copy
+  files.times["big.jpg"] = 2;
+  copies.scale("big.jpg", 40, 40, PAD, fit_of(FitMode::BestFit));
+  EXPECT_EQ(files.decodes["big.jpg"], 2);
+}
+
+TEST(WorkingCopies, APictureDeclaredHugeIsNeverDecodedAndAFailureIsNotRetriedPerBox) {
+  FakeDecoder files;
+  files.header_bytes["huge.png"] = png_header(20000, 20000);
+  files.sizes["huge.png"] = {20000, 20000};
+  files.header_bytes["fine.png"] = png_header(64, 64);
+  files.sizes["fine.png"] = {64, 64};
+  WorkingCopies copies = files.copies();
+  EXPECT_FALSE(copies.scale("huge.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("gone.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("gone.png", 41, 41, PAD, fit_of(FitMode::Fill)));
+  EXPECT_TRUE(copies.scale("fine.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_EQ(files.decodes["huge.png"], 0);
+  EXPECT_EQ(files.decodes["gone.png"], 1);
+  EXPECT_EQ(files.decodes["fine.png"], 1);
+}
+
+TEST(WorkingCopies, TheLeastRecentlyUsedCopiesGoBeyondFourOrBeyondTheirMemory) {
+  FakeDecoder files;
+  for (const char* name : {"a", "b", "c", "d", "e"}) files.sizes[name] = {64, 64};
+  WorkingCopies copies = files.copies();
+  const auto ask = [&](const char* name) { copies.scale(name, 8, 8, PAD, fit_of(FitMode::Fill)); };
+  for (const char* name : {"a", "b", "c", "d", "a", "e", "a", "c", "d", "e", "b"}) ask(name);
+  // e pushed out b, the least recently used; b came back in place of a.
+  EXPECT_EQ(files.decodes["a"], 1);
+  EXPECT_EQ(files.decodes["b"], 2);
+  ask("a");
+  EXPECT_EQ(files.decodes["a"], 2);
+
+  // Two copies of 12 MiB fit in memory; a third pushes the oldest out.
+  files.level_pixels = 3u << 20;
+  for (const char* name : {"w", "x", "y"}) files.sizes[name] = {1, 1};
+  for (const char* name : {"w", "x", "y", "x"}) ask(name);
+  EXPECT_EQ(files.decodes["x"], 1);
+  ask("w");
+  EXPECT_EQ(files.decodes["w"], 2);
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------

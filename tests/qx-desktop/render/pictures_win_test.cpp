@@ -202,15 +202,18 @@ TEST_F(PicturesOnWindows, DecodesPngJpegAndGif) {
     const char* name;
     const wchar_t* mime;
     int tolerance;
+    std::int32_t width = 16;
   };
+  // The large one is more than 2 Mi pixels, so it is scaled from halvings of it.
   const Case cases[] = {{"halves.png", L"image/png", 8}, {"halves.jpg", L"image/jpeg", 48},
-                        {"halves.gif", nullptr, 8}};
+                        {"halves.gif", nullptr, 8}, {"halves-large.png", L"image/png", 8, 2400}};
   for (const auto& c : cases) {
     // 16 × 8, red on the left, blue on the right: JPEG's 8 × 8 blocks stay one colour each.
+    const std::int32_t w = c.width;
     if (c.mime == nullptr) {
       write_two_colour_gif(dir / c.name, 16, 8, RED, BLUE, [](auto x, auto) { return x < 8 ? 0 : 1; });
     } else {
-      ASSERT_TRUE(write_picture(dir / c.name, c.mime, 16, 8, [](auto x, auto) { return x < 8 ? RED : BLUE; }))
+      ASSERT_TRUE(write_picture(dir / c.name, c.mime, w, w / 2, [w](auto x, auto) { return x < w / 2 ? RED : BLUE; }))
           << c.name;
     }
     const PixelBuffer same_size =
