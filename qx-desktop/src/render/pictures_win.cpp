@@ -4,7 +4,9 @@
 
 #include "render/gdiplus_win.h"
 #include "render/picture_cache.h"
+#include "render/picture_header.h"
 #include "render/pictures.h"
+#include "render/working_copy.h"
 #include "win_util.h"
 
 namespace qx {
@@ -22,34 +24,43 @@ Bitmap load_gdiplus_bitmap(const std::string& path) {
   return bitmap;
 }
 
-std::array<std::optional<std::uint32_t>, 4> corner_pixels(GpBitmap* bitmap, UINT width, UINT height) {
-  std::array<std::optional<std::uint32_t>, 4> corners;
-  const INT right = static_cast<INT>(width) - 1;
-  const INT bottom = static_cast<INT>(height) - 1;
-  const std::array<POINT, 4> at{{{0, 0}, {right, 0}, {0, bottom}, {right, bottom}}};
-  for (std::size_t i = 0; i < at.size(); ++i) {
-    Gdiplus::ARGB argb = 0;
-    if (GdipBitmapGetPixel(bitmap, at[i].x, at[i].y, &argb) == Ok) corners[i] = argb;
-  }
-  return corners;
-}
-
-PixelBuffer scale_picture_file(const std::string& path, std::int32_t width, std::int32_t height, Colour padding,
-                               const Fit& fit) {
+// The decoded pixels as ARGB, read while the bits are locked; the file is let go at once.
+std::optional<WorkingCopy> decode_picture_file(const std::string& path) {
   const Bitmap bitmap = load_gdiplus_bitmap(path);
-  if (!bitmap) return nullptr;
+  if (!bitmap) return std::nullopt;
   UINT pw = 0;
   UINT ph = 0;
   GdipGetImageWidth(bitmap.get(), &pw);
   GdipGetImageHeight(bitmap.get(), &ph);
-  if (width < 1 || height < 1 || pw == 0 || ph == 0) return nullptr;
-
-  bool cut_out = false;
-  if (fit.mode == FitMode::BestFit && pw >= 2 && ph >= 2) {
-    cut_out = is_cut_out(pw, ph, corner_pixels(bitmap.get(), pw, ph));
+  // A kind whose header was not read before decoding is held to the same bounds now.
+  if (pw == 0 || ph == 0 || pw > MAX_PICTURE_SIDE || ph > MAX_PICTURE_SIDE ||
+      std::uint64_t{pw} * ph > MAX_PICTURE_PIXELS) {
+    return std::nullopt;
   }
-  const ScalePlan plan = plan_scaled_picture(pw, ph, width, height, fit, cut_out);
+  const Gdiplus::GpRect all{0, 0, static_cast<INT>(pw), static_cast<INT>(ph)};
+  Gdiplus::BitmapData data{};
+  if (GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Ok) {
+    return std::nullopt;
+  }
+  struct Unlock {
+    GpBitmap* bitmap;
+    Gdiplus::BitmapData* data;
+    ~Unlock() { GdipBitmapUnlockBits(bitmap, data); }
+  } unlock{bitmap.get(), &data};
+  return make_working_copy({static_cast<const std::uint8_t*>(data.Scan0), data.Stride, static_cast<std::int32_t>(pw),
+                            static_cast<std::int32_t>(ph)});
+}
 
+PixelBuffer draw_picture_level(const PictureLevel& level, const LevelPlan& source, const ScalePlan& plan,
+                               std::int32_t width, std::int32_t height, Colour padding) {
+  if (!gdiplus_startup_once()) return nullptr;
+  // GDI+ only reads these pixels: the bitmap is used for drawing and released here.
+  Bitmap bitmap;
+  if (GdipCreateBitmapFromScan0(level.width, level.height, level.width * 4, PixelFormat32bppARGB,
+                                reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(level.pixels.data())),
+                                bitmap.put()) != Ok) {
+    return nullptr;
+  }
   std::optional<DibSurface> surface = create_dib_surface(width, height);
   if (!surface) return nullptr;
   fill_rounded_rect(dib_pixels(*surface), {0, 0, width, height}, 0.0f, padding);
@@ -60,8 +71,8 @@ PixelBuffer scale_picture_file(const std::string& path, std::int32_t width, std:
     GdipSetPixelOffsetMode(graphics.get(), Gdiplus::PixelOffsetModeHalf);
     GdipDrawImageRectRect(graphics.get(), bitmap.get(), static_cast<Gdiplus::REAL>(plan.dst_x),
                           static_cast<Gdiplus::REAL>(plan.dst_y), static_cast<Gdiplus::REAL>(plan.dst_width),
-                          static_cast<Gdiplus::REAL>(plan.dst_height), plan.src_x, plan.src_y, plan.src_width,
-                          plan.src_height, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+                          static_cast<Gdiplus::REAL>(plan.dst_height), source.src_x, source.src_y, source.src_width,
+                          source.src_height, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
   }  // the graphics go first, so that everything it drew is in the bitmap
   const PixelView view = dib_pixels(*surface);
   auto buffer = std::make_shared<std::vector<std::uint32_t>>(view.pixels, view.pixels + std::size_t(width) * height);
@@ -80,8 +91,15 @@ std::optional<std::int64_t> last_write_time(const std::string& path) {
 }  // namespace
 
 PictureSource& platform_pictures() {
-  // Never destroyed: detached workers and the window may still ask for pictures at exit.
-  static ScaledPictureCache* const cache = new ScaledPictureCache(scale_picture_file, last_write_time);
+  // Never destroyed: detached workers and the window may still ask for pictures at exit. The
+  // working copies are only reached through the cache, under its lock.
+  static WorkingCopies* const copies =
+      new WorkingCopies(last_write_time, read_picture_file_header, decode_picture_file, draw_picture_level);
+  static ScaledPictureCache* const cache = new ScaledPictureCache(
+      [](const std::string& path, std::int32_t width, std::int32_t height, Colour padding, const Fit& fit) {
+        return copies->scale(path, width, height, padding, fit);
+      },
+      last_write_time);
   return *cache;
 }
 

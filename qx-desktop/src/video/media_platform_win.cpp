@@ -14,6 +14,7 @@
 
 #include "render/dib_surface.h"
 #include "render/gdiplus_win.h"
+#include "render/picture_header.h"
 #include "render/pictures.h"
 #include "video/command_channel.h"
 #include "video/media_engine.h"
@@ -225,6 +226,8 @@ std::unique_ptr<MediaEngine> WindowsMediaPlatform::open_engine(const std::string
 std::optional<std::vector<GifFrame>> WindowsMediaPlatform::decode_gif(const std::string& path) {
   const std::optional<std::wstring> file = wide_path(path);
   if (!file || !gdiplus_startup_once()) return std::nullopt;
+  // A decoder allocates every frame at its declared size before reading it.
+  if (!picture_within_bounds(read_picture_file_header(path))) return std::nullopt;
   gdip::Bitmap image;
   if (gdip::GdipCreateBitmapFromFile(file->c_str(), image.put()) != gdip::Ok || !image) return std::nullopt;
   UINT width = 0, height = 0;

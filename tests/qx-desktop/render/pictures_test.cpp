@@ -6,10 +6,14 @@
 #include <chrono>
 #include <limits>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "fuzz_mutation.h"
 #include "render/picture_cache.h"
+#include "render/picture_header.h"
+#include "render/working_copy.h"
 
 namespace qx {
 namespace {
@@ -291,6 +295,286 @@ TEST(PictureCache, TwoThreadsAskingAtOnceDecodeOnce) {
   second.join();
   EXPECT_EQ(files.decodes, 1);
   EXPECT_EQ(a, b);
+}
+
+// --- picture headers ------------------------------------------------------------------------
+
+std::string bytes_of(std::uint32_t v, int n, bool big_endian) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += static_cast<char>(v >> (8 * (big_endian ? n - 1 - i : i)) & 0xFF);
+  return out;
+}
+std::string be(std::uint32_t v, int n) { return bytes_of(v, n, true); }
+std::string le(std::uint32_t v, int n) { return bytes_of(v, n, false); }
+
+std::string png_header(std::uint32_t w, std::uint32_t h) {
+  return std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) + be(w, 4) + be(h, 4) + std::string("\x08\x06\0\0\0crc!", 9);
+}
+
+struct GifFrame {
+  std::uint16_t x, y, w, h;
+};
+std::string gif_header(std::uint16_t w, std::uint16_t h, std::initializer_list<GifFrame> frames) {
+  std::string g = "GIF89a" + le(w, 2) + le(h, 2) + std::string("\x81\0\0", 3) + std::string(12, '\x7F');
+  g += std::string("\x21\xF9\x04\0\x0A\0\0\0", 8);  // a frame delay, as an extension
+  for (const GifFrame& f : frames) {
+    // A local table of 2 colours, then LZW data in two sub-blocks.
+    g += "\x2C" + le(f.x, 2) + le(f.y, 2) + le(f.w, 2) + le(f.h, 2) + "\x80" + std::string(6, '\x11');
+    g += std::string("\x02\x03\x44\x01\x00\x02\x01\x02\x00", 9);
+  }
+  return g + ";";
+}
+
+std::string jpeg_header(std::uint16_t w, std::uint16_t h, char frame_marker = '\xC0') {
+  return std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20) +  // APP0
+         std::string("\xFF\xC4\0\x04\0\0", 6) +                                           // a table before the frame
+         "\xFF\xFF\xFF" + frame_marker + be(11, 2) + "\x08" + be(h, 2) + be(w, 2) + std::string("\x01\x01\x11\0", 4) +
+         std::string("\xFF\xDA\0\x02", 4);
+}
+
+std::string bmp_header(std::int32_t w, std::int32_t h) {
+  return "BM" + le(0, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(static_cast<std::uint32_t>(w), 4) +
+         le(static_cast<std::uint32_t>(h), 4) + le(1, 2) + le(32, 2) + std::string(24, '\0');
+}
+
+TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
+  using K = PictureKind;
+  const std::string png = png_header(640, 480);
+  const std::string gif = gif_header(10, 10, {{0, 0, 10, 10}, {5, 8, 20, 4}});
+  const std::string jpeg = jpeg_header(1200, 800);
+  std::string not_ihdr = png;
+  not_ihdr[12] = 'X';
+  std::string bad_marker = jpeg;
+  bad_marker[20] = 'x';
+  struct Case {
+    const char* name;
+    std::string bytes;
+    PictureKind kind;
+    std::optional<std::uint32_t> width, height;
+  };
+  const Case cases[] = {
+      {"png", png, K::Png, 640, 480},
+      {"png cut in IHDR", png.substr(0, 23), K::Png, {}, {}},
+      {"png without IHDR first", not_ihdr, K::Png, {}, {}},
+      {"png signature only", png.substr(0, 4), K::Png, {}, {}},
+      // The box holding the screen and every frame: 5 + 20 wide, 8 + 4 high.
+      {"gif", gif, K::Gif, 25, 12},
+      {"gif cut in the second frame's data", gif.substr(0, gif.size() - 4), K::Gif, 25, 12},
+      {"gif cut in the second descriptor", gif.substr(0, gif.size() - 20), K::Gif, 10, 10},
+      {"gif cut in the screen", gif.substr(0, 12), K::Gif, {}, {}},
+      {"jpeg", jpeg, K::Jpeg, 1200, 800},
+      {"progressive jpeg", jpeg_header(3, 2, '\xC2'), K::Jpeg, 3, 2},
+      {"jpeg cut in the frame header", jpeg.substr(0, 35), K::Jpeg, {}, {}},
+      {"jpeg cut in APP0", jpeg.substr(0, 10), K::Jpeg, {}, {}},
+      {"jpeg with a stray byte between segments", bad_marker, K::Jpeg, {}, {}},
+      {"jpeg whose scan comes first", std::string("\xFF\xD8\xFF\xDA\0\x02", 6) + jpeg.substr(2), K::Jpeg, {}, {}},
+      {"bmp", bmp_header(300, 200), K::Bmp, 300, 200},
+      {"bmp stored top down", bmp_header(300, -200), K::Bmp, 300, 200},
+      {"bmp of the oldest kind", "BM" + std::string(12, '\0') + le(12, 4) + le(70, 2) + le(50, 2) + std::string("\x01\0\x18\0", 4), K::Bmp, 70, 50},
+      {"bmp cut short", bmp_header(300, 200).substr(0, 20), K::Bmp, {}, {}},
+      {"text", "<html>", K::Unknown, {}, {}},
+      {"nothing", "", K::Unknown, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const PictureHeader header = read_picture_header(c.bytes);
+    EXPECT_EQ(header.kind, c.kind) << c.name;
+    EXPECT_EQ(header.width, c.width) << c.name;
+    EXPECT_EQ(header.height, c.height) << c.name;
+  }
+  EXPECT_EQ(read_picture_header(gif).frame_pixels, 10u * 10 + 20 * 4);
+}
+
+TEST(PictureHeader, OnlyKnownSizesWithinTheBoundsMayBeDecoded) {
+  const auto gif_frames = [](std::uint64_t pixels) {
+    PictureHeader h{PictureKind::Gif, 100, 100, pixels};
+    return h;
+  };
+  struct Case {
+    const char* name;
+    PictureHeader header;
+    bool allowed;
+  };
+  const Case cases[] = {
+      {"a photo of 61 megapixels", read_picture_header(jpeg_header(9504, 6336)), true},
+      {"the declared 20000 × 20000", read_picture_header(png_header(20000, 20000)), false},
+      {"as many pixels as allowed", read_picture_header(png_header(8192, 8192)), true},
+      {"one row more", read_picture_header(png_header(8192, 8193)), false},
+      {"the widest panorama", read_picture_header(png_header(16384, 4096)), true},
+      {"one column wider", read_picture_header(png_header(16385, 2)), false},
+      {"a side of 2^32 - 1", read_picture_header(png_header(0xFFFFFFFFu, 1)), false},
+      {"an empty picture", read_picture_header(png_header(0, 10)), false},
+      {"a broken header", read_picture_header(png_header(1, 1).substr(0, 20)), false},
+      {"a huge frame in a small gif", read_picture_header(gif_header(2, 2, {{0, 0, 2, 2}, {0, 0, 65535, 65535}})), false},
+      {"gif frames within their budget", gif_frames(MAX_GIF_FRAME_PIXELS), true},
+      {"gif frames past their budget", gif_frames(MAX_GIF_FRAME_PIXELS + 1), false},
+      {"a kind the decoder may know", read_picture_header("II*\0"), true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(picture_within_bounds(c.header), c.allowed) << c.name;
+}
+
+TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
+  zvtest::Mutator m(0x3109, {"\xFF\xC0", "\xFF\xDA", "\xFF\xFF", "\x2C", "\x21\xF9", "\xFF", ";", "IHDR", "\0"});
+  const std::vector<std::string> seeds{png_header(64, 64), gif_header(8, 8, {{0, 0, 8, 8}, {1, 1, 2, 2}}),
+                                       jpeg_header(64, 48), bmp_header(5, 5)};
+  for (int i = 0; i < 20000; ++i) {
+    // Copied into a buffer of exactly its size, so that a read past the end is a sanitizer error.
+    const std::string mutated = m.mutate(m.pick(seeds));
+    const std::unique_ptr<char[]> exact(new char[mutated.size() + 1]);
+    std::copy(mutated.begin(), mutated.end(), exact.get());
+    const PictureHeader header = read_picture_header(std::string_view(exact.get(), mutated.size()));
+    if (header.kind == PictureKind::Unknown) {
+      EXPECT_TRUE(picture_within_bounds(header) && !header.width);
+    } else if (header.kind == PictureKind::Gif && header.width) {
+      EXPECT_LE(*header.width, 2u * 65535);
+    }
+  }
+}
+
+// --- working copies -------------------------------------------------------------------------
+
+WorkingCopy copy_of_pixels(std::int32_t w, std::int32_t h, std::uint32_t argb = 0xFF336699u) {
+  const std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h, argb);
+  return make_working_copy({reinterpret_cast<const std::uint8_t*>(pixels.data()), w * 4, w, h});
+}
+
+TEST(WorkingCopy, APictureWithinTheBoundIsKeptWholeAndALargerOneIsHalvedWithItsHalvings) {
+  std::vector<std::uint32_t> pixels(6 * 2);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i);
+  pixels[5] = 0x00FFFFFFu;  // a transparent corner, with row padding in the source
+  std::vector<std::uint32_t> padded(8 * 2, 0xDEADBEEFu);
+  std::copy(pixels.begin(), pixels.begin() + 6, padded.begin());
+  std::copy(pixels.begin() + 6, pixels.end(), padded.begin() + 8);
+  const WorkingCopy whole = make_working_copy({reinterpret_cast<const std::uint8_t*>(padded.data()), 32, 6, 2});
+  ASSERT_EQ(whole.levels.size(), 1u);
+  EXPECT_EQ(whole.levels[0].pixels, pixels);
+  EXPECT_FALSE(whole.cut_out);
+
+  // 2050 × 1024 is just past 2 Mi pixels: halved once, then down to 32 on the longer side.
+  const WorkingCopy large = copy_of_pixels(2050, 1024, 0x00000000u);
+  EXPECT_EQ(large.width, 2050u);
+  EXPECT_TRUE(large.cut_out);
+  std::vector<std::pair<std::int32_t, std::int32_t>> sizes;
+  for (const PictureLevel& level : large.levels) sizes.emplace_back(level.width, level.height);
+  const std::vector<std::pair<std::int32_t, std::int32_t>> expected{{1025, 512}, {513, 256}, {257, 128},
+                                                                    {129, 64},   {65, 32},   {33, 16}, {17, 8}};
+  EXPECT_EQ(sizes, expected);
+}
+
+TEST(WorkingCopy, HalvingAveragesByAlphaSoThatTransparentPixelsLendNoColour) {
+  const std::uint32_t row[] = {0xFFFF0000u, 0x00FFFFFFu, 0xFF0000FFu};
+  const PictureLevel half = halve_picture({reinterpret_cast<const std::uint8_t*>(row), 12, 3, 1});
+  // Opaque red beside transparent white is half-transparent red; the odd last column stays blue.
+  EXPECT_EQ(half.pixels, (std::vector<std::uint32_t>{0x80FF0000u, 0xFF0000FFu}));
+}
+
+TEST(WorkingCopy, EachBoxIsScaledFromTheSmallestLevelThatStillCoversIt) {
+  WorkingCopy copy;
+  copy.width = 4000;
+  copy.height = 3000;
+  for (std::int32_t w = 1000, h = 750; w >= 31; w /= 2, h /= 2) copy.levels.push_back({w, h, {}});
+  struct Case {
+    std::int32_t dst_width, dst_height;
+    std::size_t level;
+  };
+  for (const Case c : {Case{100, 75, 3}, Case{125, 90, 3}, Case{126, 75, 2}, Case{2000, 1500, 0}, Case{20, 15, 5}}) {
+    const ScalePlan plan{0, 0, 4000, 3000, 0, 0, c.dst_width, c.dst_height};
+    const LevelPlan chosen = plan_level(copy, plan);
+    EXPECT_EQ(chosen.level, c.level) << c.dst_width;
+    EXPECT_FLOAT_EQ(chosen.src_width, static_cast<float>(copy.levels[c.level].width)) << c.dst_width;
+  }
+  // A picture kept whole is scaled by its plan unchanged.
+  const WorkingCopy whole = copy_of_pixels(7, 3);
+  const ScalePlan plan{1.25f, 0.5f, 3.75f, 2.5f, 0, 0, 9, 9};
+  const LevelPlan same = plan_level(whole, plan);
+  EXPECT_EQ(same.level, 0u);
+  EXPECT_EQ(same.src_x, plan.src_x);
+  EXPECT_EQ(same.src_width, plan.src_width);
+  EXPECT_EQ(same.src_height, plan.src_height);
+}
+
+struct FakeDecoder {
+  std::map<std::string, std::optional<std::int64_t>> times;
+  std::map<std::string, std::string> header_bytes;  // the start of each file
+  std::map<std::string, std::pair<std::int32_t, std::int32_t>> sizes;  // decodable files
+  std::size_t level_pixels = 0;  // when set, every copy is one level of that many pixels
+  std::map<std::string, int> decodes;
+  int draws = 0;
+  std::int32_t drawn_level_width = 0;
+
+  WorkingCopies copies() {
+    return WorkingCopies(
+        [this](const std::string& path) { return times[path]; },
+        [this](const std::string& path) { return read_picture_header(header_bytes[path]); },
+        [this](const std::string& path) -> std::optional<WorkingCopy> {
+          ++decodes[path];
+          if (!sizes.count(path)) return std::nullopt;
+          if (level_pixels > 0) {
+            return WorkingCopy{1, 1, false, {{static_cast<std::int32_t>(level_pixels), 1, std::vector<std::uint32_t>(level_pixels)}}};
+          }
+          return copy_of_pixels(sizes[path].first, sizes[path].second);
+        },
+        [this](const PictureLevel& level, const LevelPlan&, const ScalePlan&, std::int32_t w, std::int32_t h,
+               Colour padding) -> PixelBuffer {
+          ++draws;
+          drawn_level_width = level.width;
+          return std::make_shared<const std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h, pack_rgb(padding));
+        });
+  }
+};
+
+TEST(WorkingCopies, AnOrbEasingThroughNewSizesDecodesItsPictureOncePerFileTime) {
+  FakeDecoder files;
+  files.sizes["big.jpg"] = {2100, 1000};  // just past 2 Mi pixels
+  files.times["big.jpg"] = 1;
+  WorkingCopies copies = files.copies();
+  for (std::int32_t side = 40; side < 60; ++side) {
+    const PixelBuffer scaled = copies.scale("big.jpg", side, side, PAD, fit_of(FitMode::BestFit));
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(scaled->size(), static_cast<std::size_t>(side) * side);
+  }
+  EXPECT_EQ(files.decodes["big.jpg"], 1);
+  EXPECT_EQ(files.draws, 20);
+  EXPECT_EQ(files.drawn_level_width, 132);  // from a small halving, not the 1050-wide copy
+  files.times["big.jpg"] = 2;
+  copies.scale("big.jpg", 40, 40, PAD, fit_of(FitMode::BestFit));
+  EXPECT_EQ(files.decodes["big.jpg"], 2);
+}
+
+TEST(WorkingCopies, APictureDeclaredHugeIsNeverDecodedAndAFailureIsNotRetriedPerBox) {
+  FakeDecoder files;
+  files.header_bytes["huge.png"] = png_header(20000, 20000);
+  files.sizes["huge.png"] = {20000, 20000};
+  files.header_bytes["fine.png"] = png_header(64, 64);
+  files.sizes["fine.png"] = {64, 64};
+  WorkingCopies copies = files.copies();
+  EXPECT_FALSE(copies.scale("huge.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("gone.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("gone.png", 41, 41, PAD, fit_of(FitMode::Fill)));
+  EXPECT_TRUE(copies.scale("fine.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_EQ(files.decodes["huge.png"], 0);
+  EXPECT_EQ(files.decodes["gone.png"], 1);
+  EXPECT_EQ(files.decodes["fine.png"], 1);
+}
+
+TEST(WorkingCopies, TheLeastRecentlyUsedCopiesGoBeyondFourOrBeyondTheirMemory) {
+  FakeDecoder files;
+  for (const char* name : {"a", "b", "c", "d", "e"}) files.sizes[name] = {64, 64};
+  WorkingCopies copies = files.copies();
+  const auto ask = [&](const char* name) { copies.scale(name, 8, 8, PAD, fit_of(FitMode::Fill)); };
+  for (const char* name : {"a", "b", "c", "d", "a", "e", "a", "c", "d", "e", "b"}) ask(name);
+  // e pushed out b, the least recently used; b came back in place of a.
+  EXPECT_EQ(files.decodes["a"], 1);
+  EXPECT_EQ(files.decodes["b"], 2);
+  ask("a");
+  EXPECT_EQ(files.decodes["a"], 2);
+
+  // Two copies of 12 MiB fit in memory; a third pushes the oldest out.
+  files.level_pixels = 3u << 20;
+  for (const char* name : {"w", "x", "y"}) files.sizes[name] = {1, 1};
+  for (const char* name : {"w", "x", "y", "x"}) ask(name);
+  EXPECT_EQ(files.decodes["x"], 1);
+  ask("w");
+  EXPECT_EQ(files.decodes["w"], 2);
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------

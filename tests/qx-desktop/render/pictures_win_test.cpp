@@ -11,9 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "render/gdiplus_win.h"
+#include "render/gdiplus_win.h"  // windows.h first, which psapi.h needs
+#include <psapi.h>
+
 #include "render/pictures.h"
 #include "unicode_text.h"
+#include "video/media_engine.h"
 
 namespace qx {
 namespace {
@@ -115,6 +118,57 @@ void write_two_colour_gif(const fs::path& file, std::uint16_t w, std::uint16_t h
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+// A 1-bit grey PNG of w × h black pixels in one fixed-code deflate block: a literal 0, then copies
+// of the 258 bytes before, so that 20000 × 20000 takes 315 KB.
+std::string black_png(std::uint32_t w, std::uint32_t h) {
+  const auto be32 = [](std::uint64_t v) {
+    return std::string{char(v >> 24 & 0xFF), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
+  };
+  const auto chunk = [&](const std::string& type, const std::string& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : type + data) {
+      crc ^= b;
+      for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return be32(data.size()) + type + data + be32(~crc);
+  };
+  std::string z = "\x78\x01";
+  std::uint32_t bits = 0;
+  int held = 0;
+  const auto code = [&](std::uint32_t c, int n) {  // Huffman codes go most significant bit first
+    for (int i = n - 1; i >= 0; --i, ++held) bits |= (c >> i & 1) << held;
+    for (; held >= 8; held -= 8, bits >>= 8) z += static_cast<char>(bits & 0xFF);
+  };
+  const std::uint64_t length = std::uint64_t{(w + 7) / 8 + 1} * h;  // each row: a filter byte, then its bits
+  code(0b110, 3);  // the last block, fixed codes
+  code(0x30, 8);   // a literal 0
+  std::uint64_t left = length - 1;
+  for (; left >= 258; left -= 258) code(0xC5 << 5, 13);  // length 258, distance 1
+  for (; left > 0; --left) code(0x30, 8);
+  code(0, 7);  // the end of the block
+  if (held > 0) z += static_cast<char>(bits & 0xFF);
+  z += be32((length % 65521) << 16 | 1);  // Adler-32 of zeros
+  return std::string("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", be32(w) + be32(h) + std::string("\x01\0\0\0\0", 5)) +
+         chunk("IDAT", z) + chunk("IEND", "");
+}
+
+// An 8-bit run-length BMP of w × h whose data ends the picture at once: about 1 KB.
+std::string empty_rle_bmp(std::uint32_t w, std::uint32_t h) {
+  const auto le32 = [](std::uint32_t v) {
+    return std::string{char(v & 0xFF), char(v >> 8 & 0xFF), char(v >> 16 & 0xFF), char(v >> 24 & 0xFF)};
+  };
+  const std::uint32_t data = 14 + 40 + 1024;
+  return "BM" + le32(data + 2) + le32(0) + le32(data) + le32(40) + le32(w) + le32(h) + std::string("\x01\0\x08\0", 4) +
+         le32(1) + le32(2) + le32(2835) + le32(2835) + le32(256) + le32(0) + std::string(1024, '\0') +
+         std::string("\0\x01", 2);
+}
+
+std::size_t peak_working_set() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
 int channel(std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
 
 ::testing::AssertionResult near_colour(std::uint32_t actual, std::uint32_t expected, int tolerance) {
@@ -148,15 +202,18 @@ TEST_F(PicturesOnWindows, DecodesPngJpegAndGif) {
     const char* name;
     const wchar_t* mime;
     int tolerance;
+    std::int32_t width = 16;
   };
+  // The large one is more than 2 Mi pixels, so it is scaled from halvings of it.
   const Case cases[] = {{"halves.png", L"image/png", 8}, {"halves.jpg", L"image/jpeg", 48},
-                        {"halves.gif", nullptr, 8}};
+                        {"halves.gif", nullptr, 8}, {"halves-large.png", L"image/png", 8, 2400}};
   for (const auto& c : cases) {
     // 16 × 8, red on the left, blue on the right: JPEG's 8 × 8 blocks stay one colour each.
+    const std::int32_t w = c.width;
     if (c.mime == nullptr) {
       write_two_colour_gif(dir / c.name, 16, 8, RED, BLUE, [](auto x, auto) { return x < 8 ? 0 : 1; });
     } else {
-      ASSERT_TRUE(write_picture(dir / c.name, c.mime, 16, 8, [](auto x, auto) { return x < 8 ? RED : BLUE; }))
+      ASSERT_TRUE(write_picture(dir / c.name, c.mime, w, w / 2, [w](auto x, auto) { return x < w / 2 ? RED : BLUE; }))
           << c.name;
     }
     const PixelBuffer same_size =
@@ -218,6 +275,29 @@ TEST_F(PicturesOnWindows, AMissingOrBrokenFileGivesNothing) {
   EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("missing.png"), 8, 8, BLACK, fill));
   EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("not-a-picture.png"), 8, 8, BLACK, fill));
   EXPECT_FALSE(platform_pictures().cached_scaled_picture(std::string("a\0b.png", 7), 8, 8, BLACK, fill));
+}
+
+TEST_F(PicturesOnWindows, APictureDeclaredHugeGivesNoPictureAndNoLargeAllocation) {
+  // Decoded, these take 1.6 to 3 GB and many seconds.
+  const std::pair<const char*, std::string> files[] = {{"huge.png", black_png(20000, 20000)},
+                                                       {"huge.bmp", empty_rle_bmp(20000, 20000)}};
+  for (const auto& [name, bytes] : files) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+    const std::size_t before = peak_working_set();
+    EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of(name), 40, 40, BLACK, {FitMode::Fill, 100, 50, 50}))
+        << name;
+    EXPECT_LT(peak_working_set() - before, std::size_t{64} << 20) << name;
+  }
+  // At the side bound a picture is drawn; one pixel past it, a picture and a GIF for the player are not.
+  ASSERT_TRUE(write_picture(dir / "widest.png", L"image/png", 16384, 2, [](auto, auto) { return RED; }));
+  ASSERT_TRUE(write_picture(dir / "too-wide.png", L"image/png", 16385, 2, [](auto, auto) { return RED; }));
+  EXPECT_TRUE(platform_pictures().cached_scaled_picture(path_of("widest.png"), 8, 8, BLACK, {}));
+  EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("too-wide.png"), 8, 8, BLACK, {}));
+  write_two_colour_gif(dir / "widest.gif", 16384, 2, RED, BLUE, [](auto x, auto) { return x % 2; });
+  write_two_colour_gif(dir / "too-wide.gif", 16385, 2, RED, BLUE, [](auto x, auto) { return x % 2; });
+  const std::unique_ptr<MediaPlatform> player = make_platform_media();
+  EXPECT_TRUE(player->decode_gif(path_of("widest.gif")));
+  EXPECT_FALSE(player->decode_gif(path_of("too-wide.gif")));
 }
 
 TEST_F(PicturesOnWindows, AFileRewrittenInPlaceIsDecodedAgain) {

@@ -1,0 +1,51 @@
+// The size a picture file declares in its header, read before anything is decoded, and the
+// largest picture the bar lets a decoder see. A decoder allocates for the declared size before it
+// reads a single pixel: a 400 KB PNG that claims 20000 × 20000 costs gigabytes and seconds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+// Photos of every current camera (up to about 61 megapixels, 9504 × 6336) and phone panoramas
+// pass; past that a picture costs a quarter of a gigabyte and more as 32-bit pixels, for an orb
+// of a few dozen pixels or a bar a few thousand wide.
+inline constexpr std::uint32_t MAX_PICTURE_SIDE = 16'384;
+inline constexpr std::uint64_t MAX_PICTURE_PIXELS = 64ull << 20;
+// A GIF decoder may keep every frame at its declared size (Wine's does, one byte a pixel), so the
+// frames together have a budget too: 256 MiB, for example 1,000 frames of 512 × 512.
+inline constexpr std::uint64_t MAX_GIF_FRAME_PIXELS = 256ull << 20;
+
+enum class PictureKind { Unknown, Png, Gif, Jpeg, Bmp };
+
+struct PictureHeader {
+  PictureKind kind = PictureKind::Unknown;
+  // Width and height as declared (for a GIF the box holding its screen and every frame); none
+  // when a known kind's header is broken or cut short.
+  std::optional<std::uint32_t> width, height;
+  std::uint64_t frame_pixels = 0;  // GIF: the frames' declared areas added up
+};
+
+// Reads up to `count` bytes at `offset` into `out` and returns how many it read (fewer at the end
+// of the file or on an error).
+using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t count)>;
+
+// PNG (IHDR), GIF (logical screen and every image descriptor), JPEG (the first SOFn marker) and
+// BMP (the info header); anything else is of unknown kind. Reads only what the header needs, in
+// blocks, however damaged the bytes are.
+PictureHeader read_picture_header(const ReadBytesAt& read);
+PictureHeader read_picture_header(std::string_view bytes);
+
+// A decoder may be given the picture: its known header declares a size within the bounds above.
+// Other kinds are left to the decoder (pictures from the network are only ever PNG, GIF or JPEG).
+bool picture_within_bounds(const PictureHeader& header);
+
+// The header of a local file (Windows only); a file that cannot be opened is of unknown kind.
+PictureHeader read_picture_file_header(const std::string& path);
+
+}  // namespace qx
