@@ -459,6 +459,29 @@ TEST(QuietMenu, OffersToShowAgainWhileHiddenAndChecksThePreset) {
             MenuAction(A::SetQuietHours{QuietHours{1080, 540}}));
 }
 
+TEST(QuietMenu, EachPresetSetsItsOwnHoursAndIsCheckedOnlyForExactlyThem) {
+  struct Preset {
+    const char* label;
+    QuietHours hours;
+  };
+  const Preset presets[] = {
+      {"10 PM to 8 AM", {1320, 480}}, {"6 PM to 9 AM", {1080, 540}}, {"9 AM to 5 PM", {540, 1020}}};
+  // Each preset's own hours, then windows that share only a start or an end with one: nothing checked.
+  const std::optional<QuietHours> shown[] = {presets[0].hours, presets[1].hours, presets[2].hours,
+                                             QuietHours{1320, 540}, QuietHours{1080, 480}, QuietHours{540, 1021}};
+  for (const auto& q : shown) {
+    ViewSnapshot v = one_feed();
+    v.quiet = q;
+    const auto quiet = submenu(build_menu(v, context()), {"Quiet"});
+    for (const Preset& p : presets) {
+      const auto* a = command(quiet, p.label);
+      ASSERT_NE(a, nullptr);
+      EXPECT_EQ(a->action, MenuAction(A::SetQuietHours{p.hours})) << p.label;
+      EXPECT_EQ(a->checked, q == p.hours) << p.label << " with " << q->start << "-" << q->end;
+    }
+  }
+}
+
 TEST(MenuTexts, AreTranslatedFirstThenFilledInEveryLanguage) {
   std::vector<std::string> langs{"en", "xx"};
   for (const auto& [code, table] : *TRANSLATIONS) langs.push_back(code);

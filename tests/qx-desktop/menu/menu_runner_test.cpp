@@ -296,6 +296,7 @@ TEST(CopiedStream, AStreamIsPlayedUnderItsHostAndSavedOnceAsAChannel) {
   EXPECT_EQ(s.playing->title, "example.com");
   EXPECT_EQ(s.playing->url, "https://www.www.example.com/live.m3u8");
   EXPECT_EQ(s.channels, (std::vector<Channel>{{"example.com", "https://www.www.example.com/live.m3u8"}}));
+  ASSERT_EQ(host.saved.size(), 2u);  // each play is saved by its re-sync
   EXPECT_EQ(host.saved.back().channels, s.channels);
 }
 

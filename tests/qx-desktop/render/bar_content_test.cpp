@@ -11,6 +11,7 @@ namespace {
 
 using test::Harness;
 using test::news_state;
+using test::pixel_at;
 
 AppState game_state(Placement placement, const char* state, const char* away, const char* home) {
   AppState s = news_state({"a", "b", "c"}, placement);
@@ -136,6 +137,82 @@ TEST(BarStrip, CollapsedGameShowsBothSidesWithTheWinnerBoldAndTheStatus) {
   EXPECT_EQ(h.text.drawn("Q3").size(), 1u);
 }
 
+TEST(BarStrip, CollapsedItRunsFromTheOrbOrTheDotToThePageButtonsOrTheChevron) {
+  // Design numbers at 1.5: S(8) = 12, S(6) = 9, S(18) = 27, S(40) = 60, S(52) = 78, S(58) = 87.
+  struct Case {
+    const char* name;
+    Placement placement;
+    std::size_t stories;
+    bool brand_side, orb_picture;
+    std::int32_t (*left_of)(const BarLayout&);
+    std::int32_t (*right_of)(const BarLayout&);
+  } cases[] = {
+      {"bar with pages", Placement::SignalBarBottom, 2, false, false,
+       [](const BarLayout& l) { return l.orb.rect.right + 27; },
+       [](const BarLayout& l) { return l.previous.rect.left - 12; }},
+      {"bar without pages", Placement::SignalBarTop, 1, false, false,
+       [](const BarLayout& l) { return l.orb.rect.right + 27; },
+       [](const BarLayout& l) { return l.chevron_cell.left - 12; }},
+      {"island", Placement::Island, 2, false, false, [](const BarLayout& l) { return l.card.left + 60; },
+       [](const BarLayout& l) { return l.chevron_cell.left - 9; }},
+      {"island with a brand side", Placement::Island, 1, true, false,
+       [](const BarLayout& l) { return l.card.left + 87; },
+       [](const BarLayout& l) { return l.chevron_cell.left - 9; }},
+      {"island with the mini orb", Placement::Island, 1, true, true,
+       [](const BarLayout& l) { return l.card.left + 78; },
+       [](const BarLayout& l) { return l.chevron_cell.left - 9; }},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    AppState s = news_state({"first", "second"}, c.placement);
+    s.feeds[0].items.resize(c.stories);
+    if (c.brand_side) s.left = LeftStyle::team();
+    if (c.orb_picture) s.orb_image = "C:\\me.png";
+    h.paint(s, 1600, 300, 1.5f);
+    ASSERT_EQ(h.layout.previous.present, c.stories > 1 && c.placement != Placement::Island) << c.name;
+    const auto caption = h.text.drawn("first");
+    ASSERT_EQ(caption.size(), 1u) << c.name;
+    EXPECT_EQ(caption[0].box.left, c.left_of(h.layout)) << c.name;
+    EXPECT_EQ(caption[0].box.right, c.right_of(h.layout)) << c.name;
+  }
+}
+
+TEST(BarStrip, AScoreCellThatWouldPassTheEndIsLeftOutAndTheNextStillTried) {
+  // At 17 px a character is 8 wide: "KC" 10 makes a cell of 17 + 14 + 17 = 48, "BUF" 7 one of
+  // 25 + 14 + 8 = 47, each 20 apart; a long away name makes 68 + 14 + 17 = 99.
+  struct Case {
+    const char* away;
+    std::int32_t right;
+    std::int32_t away_left, home_left;  // where each abbreviation starts, 0 when left out
+  } cases[] = {
+      {"KC", 400, 112, 180},
+      {"KC", 215, 112, 180},  // the home cell ends right at the end
+      {"KC", 214, 112, 0},
+      {"ABCDEFGH", 180, 0, 112},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    AppState s = game_state(Placement::SignalBarBottom, "in", "10", "7");
+    s.feeds[0].score->away.abbr = c.away;
+    PaintContext& ctx = h.context(s, 1200, 300);
+    draw_bar_content(ctx, 100, c.right, 0, 52);
+    const auto away = h.text.drawn(c.away);
+    const auto home = h.text.drawn("BUF");
+    ASSERT_EQ(away.size(), c.away_left ? 1u : 0u) << c.away << " " << c.right;
+    ASSERT_EQ(home.size(), c.home_left ? 1u : 0u) << c.away << " " << c.right;
+    if (c.away_left) {
+      EXPECT_EQ(away[0].box.left, c.away_left);
+    }
+    if (c.home_left) {
+      EXPECT_EQ(home[0].box.left, c.home_left);
+    }
+    // The status follows the last cell drawn, S(20) after it.
+    const std::int32_t status_x = c.home_left ? c.home_left - 12 + 47 + 20 : c.away_left - 12 + 48 + 20;
+    ASSERT_EQ(h.text.drawn("Q3").size(), 1u);
+    EXPECT_EQ(h.text.drawn("Q3")[0].box.left, status_x + 8) << c.away << " " << c.right;
+  }
+}
+
 TEST(BarStrip, ExpandedWithoutAScoreReadsNumberTitleAndStatusOnOneLine) {
   Harness h;
   AppState s = news_state({"a", "b", "c"}, Placement::SignalBarBottom);
@@ -168,6 +245,53 @@ TEST(Dock, CaptionWrapsToFiveLinesAndStoriesToComeStopAboveTheActionButton) {
     EXPECT_LE(call.box.top + 2 * 14, h.layout.action.rect.top);
   }
   EXPECT_EQ(shown, 3);  // the fourth would reach the button
+}
+
+TEST(Dock, TheHeaderSitsBesideTheOrbWhenThereIsRoomElseBelowItAndTheBrandSideCoversIt) {
+  // The orb is held to a sixth of the dock's height: at 600 it leaves 134 of the 252 beside it,
+  // at 700 only 118, less than the header's S(120).
+  struct Case {
+    std::int32_t height;
+    bool beside;
+  } cases[] = {{600, true}, {700, false}};
+  for (const Case& c : cases) {
+    Harness h;
+    AppState s = news_state({"a"}, Placement::BarLeft);
+    s.orb_size = OrbSize::XL;
+    s.shown_zoom = 1.5f;  // 132 px wanted, held to a sixth of the height
+    s.left = LeftStyle::team();
+    PaintedFrame frame = h.paint(s, 600, c.height);
+    const Rect card = h.layout.card;
+    const Rect orb = h.layout.orb.rect;
+    ASSERT_EQ(card.right - orb.right >= 120, c.beside) << c.height;
+    const auto title = h.text.drawn("Morning News");
+    const auto status = h.text.drawn(status_text(s, test::T0));
+    ASSERT_EQ(title.size(), 1u);
+    ASSERT_EQ(status.size(), 1u);
+    const std::int32_t m = (orb.top + orb.bottom) / 2;
+    const std::int32_t y = orb.bottom + 18;
+    const Rect want_title = c.beside ? Rect{orb.right + 12, m - 20, card.right - 18, m}
+                                     : Rect{18, y, card.right - 18, y + 22};
+    const Rect want_status = c.beside ? Rect{orb.right + 12, m, card.right - 18, m + 18}
+                                      : Rect{18, y + 22, card.right - 18, y + 40};
+    EXPECT_EQ(title[0].box, want_title) << c.height;
+    EXPECT_EQ(status[0].box, want_status) << c.height;
+    // The caption starts where the header leaves the body.
+    EXPECT_EQ(h.text.drawn("a")[0].box.top, c.beside ? orb.bottom + 18 : y + 48);
+
+    // The brand side ends S(14) below the orb, or S(62) when the header went below it.
+    const std::int32_t brand_bottom = orb.bottom + (c.beside ? 14 : 62);
+    const BrandColours main = main_colours(s);
+    const BrandColours brand = brand_colours(s, main, accent_colour(s));
+    const std::int32_t x = card.right - 10;
+    const auto at = [&](Colour top, Colour bottom, std::int32_t row, std::int32_t height) {
+      return test::solid(mix_colour(top, bottom, static_cast<float>(row) / static_cast<float>(height)));
+    };
+    EXPECT_EQ(pixel_at(frame, x, brand_bottom - 1), at(brand.background, brand.deeper, brand_bottom - 1, brand_bottom))
+        << c.height;
+    EXPECT_EQ(pixel_at(frame, x, brand_bottom), at(main.background, main.deeper, brand_bottom, card.height()))
+        << c.height;
+  }
 }
 
 TEST(Island, AFilmOrbPictureGivesTheMiniOrbAVideoPlace) {

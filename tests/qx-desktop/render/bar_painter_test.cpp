@@ -318,6 +318,63 @@ TEST(ActionButton, TranslatedAndEnabledForTheDefaultFeedsDisabledWithoutALink) {
   EXPECT_EQ(h2.text.drawn("No link")[0].style.colour, c.secondary);
 }
 
+TEST(ActionButton, EnabledForAPlayingStreamEvenWithoutALink) {
+  struct Row {
+    const char* name;
+    bool stream;
+    const char* label;
+    bool enabled;
+  } rows[] = {
+      {"stream", true, "Pause", true},
+      {"no stream", false, "No link", false},
+  };
+  for (const Row& r : rows) {
+    Harness h;
+    AppState s = news_state({"a"}, Placement::BarLeft);
+    s.feeds[0].items[0].url.reset();
+    if (r.stream) {
+      s.playing = PlayingMedia{"https://tv/x.m3u8", "TV", true, false, false, false, false, PlayerStatus::Playing};
+    }
+    PaintedFrame frame = h.paint(s, 600, 700);
+    const auto drawn = h.text.drawn(r.label);
+    ASSERT_EQ(drawn.size(), 1u) << r.name;
+    const BrandColours c = main_colours(s);
+    const Colour accent = accent_colour(s);
+    const Rect a = h.layout.action.rect;
+    EXPECT_EQ(pixel_at(frame, (a.left + a.right) / 2, (a.top + a.bottom) / 2),
+              solid(r.enabled ? accent : mix_colour(c.background, c.text, 0.08f)))
+        << r.name;
+    EXPECT_EQ(drawn[0].style.colour, r.enabled ? text_colour_for(accent) : c.secondary) << r.name;
+  }
+}
+
+// --- icon buttons ---
+
+TEST(Chevron, PointsWhereTheCardWillGoByPlacementAndExpansion) {
+  const std::string down = "\xEE\x9C\x8D", up = "\xEE\x9C\x8E", dock = "\xEE\xA2\xA0";
+  struct Row {
+    Placement placement;
+    std::string collapsed, expanded;
+  } rows[] = {
+      {Placement::SignalBarBottom, up, down}, {Placement::SignalBarTop, down, up}, {Placement::Island, down, up},
+      {Placement::BarLeft, dock, dock},       {Placement::BarRight, dock, dock},
+  };
+  for (const Row& r : rows) {
+    for (const bool expanded : {false, true}) {
+      Harness h;
+      AppState s = news_state({"a"}, r.placement);
+      s.expanded = expanded;
+      h.paint(s, 1200, 700);
+      std::vector<std::string> glyphs;
+      for (const auto& call : h.text.calls) {
+        if (call.draw && call.box == h.layout.chevron_cell) glyphs.push_back(call.text);
+      }
+      EXPECT_EQ(glyphs, std::vector<std::string>{expanded ? r.expanded : r.collapsed})
+          << static_cast<int>(r.placement) << " " << expanded;
+    }
+  }
+}
+
 // Every placement, look and size paints a frame of the layout's size; run under the address
 // sanitizer this also shows that nothing is drawn outside the surface.
 TEST(Painter, EveryPlacementAndLookPaintsAFrameOfTheLayoutsSize) {

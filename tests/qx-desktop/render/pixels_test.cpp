@@ -133,6 +133,16 @@ TEST(ReadableColour, StepsTowardWhiteOnADarkBackground) {
   EXPECT_LT(contrast_ratio(previous, BLACK), 2.0f);
 }
 
+TEST(ReadableColour, ABackgroundAtExactlyFourPointFiveStepsTowardBlackWhereTextTurnsWhite) {
+  const Colour grey{118.656357f, 118.656357f, 118.656357f};
+  ASSERT_EQ(contrast_ratio(grey, WHITE), 4.5f);
+  // The colour itself has ratio 1, so it is mixed toward the target: black, as 4.5 is not above 4.5.
+  const Colour c = readable_colour(grey, grey);
+  EXPECT_LT(c.r, grey.r);
+  EXPECT_GE(contrast_ratio(c, grey), 2.0f);
+  EXPECT_EQ(text_colour_for(grey), WHITE);  // at least 4.5 here
+}
+
 TEST(TextColourFor, IsWhiteOnDarkAndDarkTextOnLight) {
   EXPECT_EQ(text_colour_for(BLACK), WHITE);
   EXPECT_EQ(text_colour_for(WHITE), (Colour{16, 16, 16}));

@@ -316,7 +316,7 @@ TEST_F(BarWindow, ClipboardTextIsReadTrimmed) {
   EXPECT_EQ(shell.clipboard_text(window.get()), std::nullopt);
 }
 
-// The shared state is set once per process, so this one test covers both entry points on it.
+// The shared state is set once per process, so this one test covers every entry point on it.
 TEST_F(BarWindow, PlaceWindowAndAShellRestartUseTheSharedState) {
   ASSERT_TRUE(APP_STATE.set(view(Placement::SignalBarTop, true)));
   place_window(window.get(), painter, player);
@@ -337,6 +337,22 @@ TEST_F(BarWindow, PlaceWindowAndAShellRestartUseTheSharedState) {
   EXPECT_TRUE(APPBAR_REGISTERED.load());
   EXPECT_TRUE(IsWindowVisible(window.get()));
   EXPECT_EQ(WINDOW_RECT.load(), rect);
+
+  // A change of the display or of its DPI reaches the program's window procedure, which places
+  // the bar again: shown, registered and stored anew.
+  for (const UINT message : {UINT{WM_DISPLAYCHANGE}, UINT{WM_DPICHANGED}}) {
+    remove_app_bar(window.get());
+    ShowWindow(window.get(), SW_HIDE);
+    WINDOW_RECT.clear();
+    RECT suggested{rect->left, rect->top, rect->right, rect->bottom};
+    const bool dpi = message == WM_DPICHANGED;
+    window_proc(window.get(), message, dpi ? MAKEWPARAM(96, 96) : 32,
+                dpi ? reinterpret_cast<LPARAM>(&suggested) : MAKELPARAM(rect->width(), rect->height()));
+    pump();
+    EXPECT_TRUE(IsWindowVisible(window.get())) << message;
+    EXPECT_TRUE(APPBAR_REGISTERED.load()) << message;
+    EXPECT_EQ(WINDOW_RECT.load(), rect) << message;
+  }
   platform_shell().tray_icon(window.get(), TrayCommand::Delete, "");
 }
 

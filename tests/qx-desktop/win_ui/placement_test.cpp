@@ -100,6 +100,23 @@ TEST(MonitorList, ThePrimaryComesFirstAndTheOthersKeepTheirOrder) {
   EXPECT_EQ(sorted[2].monitor, b);
 }
 
+TEST(MonitorList, APrimaryEnumeratedLastStillComesFirstAndTheOthersKeepTheirOrder) {
+  const Rect a{-1920, 0, 0, 1080}, b{2560, 0, 4480, 1080}, c{4480, 0, 6400, 1080}, p{0, 0, 2560, 1440};
+  struct Case {
+    std::vector<MonitorInfo> enumerated;
+    std::vector<Rect> sorted;
+  } cases[] = {
+      {{{a, a, false}, {p, p, true}}, {p, a}},
+      {{{a, a, false}, {b, b, false}, {c, c, false}, {p, p, true}}, {p, a, b, c}},
+      {{{a, a, false}, {b, b, false}}, {a, b}},  // none marked primary: enumeration order
+  };
+  for (const Case& k : cases) {
+    std::vector<Rect> got;
+    for (const MonitorRects& m : sort_monitors(k.enumerated)) got.push_back(m.monitor);
+    EXPECT_EQ(got, k.sorted) << k.enumerated.size();
+  }
+}
+
 TEST(MonitorList, AnIndexBeyondTheListFallsBackToThePrimary) {
   const std::vector<MonitorRects> list{{RIGHT_SCREEN, RIGHT_WORK}, {LEFT_SCREEN, LEFT_SCREEN}};
   EXPECT_EQ(monitor_rect(list, 1, {1, 1}).monitor, LEFT_SCREEN);

@@ -83,6 +83,7 @@ TEST(RotationLiveFirst, JumpsToTheFirstLiveFeedWithoutSteppingAStory) {
   AppState s = feeds_with_stories({3, 0, 0});
   s.feeds[1].score = test::score("post");
   s.feeds[2].score = test::score("in");
+  s.rotation_ticks = 3;  // time spent on the feed it leaves does not count for the live one
   rotation_tick(s, at(10min));
   EXPECT_EQ(s.active, 2u);
   EXPECT_EQ(s.feeds[0].current, 0u);
