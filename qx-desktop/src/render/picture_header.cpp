@@ -181,13 +181,15 @@ PictureHeader read_picture_header(std::string_view bytes) {
   });
 }
 
+bool picture_size_within_bounds(std::uint64_t width, std::uint64_t height) {
+  return width >= 1 && height >= 1 && width <= MAX_PICTURE_SIDE && height <= MAX_PICTURE_SIDE &&
+         width * height <= MAX_PICTURE_PIXELS;
+}
+
 bool picture_within_bounds(const PictureHeader& header) {
   if (header.kind == PictureKind::Unknown) return true;
   if (!header.width || !header.height) return false;
-  const std::uint64_t width = *header.width;
-  const std::uint64_t height = *header.height;
-  return width >= 1 && height >= 1 && width <= MAX_PICTURE_SIDE && height <= MAX_PICTURE_SIDE &&
-         width * height <= MAX_PICTURE_PIXELS && header.frame_pixels <= MAX_GIF_FRAME_PIXELS;
+  return picture_size_within_bounds(*header.width, *header.height) && header.frame_pixels <= MAX_GIF_FRAME_PIXELS;
 }
 
 }  // namespace qx

@@ -41,6 +41,9 @@ using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned cha
 PictureHeader read_picture_header(const ReadBytesAt& read);
 PictureHeader read_picture_header(std::string_view bytes);
 
+// At least 1 × 1 and within the side and pixel bounds above.
+bool picture_size_within_bounds(std::uint64_t width, std::uint64_t height);
+
 // A decoder may be given the picture: its known header declares a size within the bounds above.
 // Other kinds are left to the decoder (pictures from the network are only ever PNG, GIF or JPEG).
 bool picture_within_bounds(const PictureHeader& header);

@@ -33,10 +33,7 @@ std::optional<WorkingCopy> decode_picture_file(const std::string& path) {
   GdipGetImageWidth(bitmap.get(), &pw);
   GdipGetImageHeight(bitmap.get(), &ph);
   // A kind whose header was not read before decoding is held to the same bounds now.
-  if (pw == 0 || ph == 0 || pw > MAX_PICTURE_SIDE || ph > MAX_PICTURE_SIDE ||
-      std::uint64_t{pw} * ph > MAX_PICTURE_PIXELS) {
-    return std::nullopt;
-  }
+  if (!picture_size_within_bounds(pw, ph)) return std::nullopt;
   const Gdiplus::GpRect all{0, 0, static_cast<INT>(pw), static_cast<INT>(ph)};
   Gdiplus::BitmapData data{};
   if (GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Ok) {
