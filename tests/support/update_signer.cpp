@@ -27,16 +27,6 @@ std::string bytes_of_hex(std::string_view hex) {
   return out;
 }
 
-std::string hex_of(std::string_view bytes) {
-  static constexpr char DIGITS[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : bytes) {
-    out += DIGITS[b >> 4];
-    out += DIGITS[b & 15];
-  }
-  return out;
-}
-
 // A token's bytes, left-padded to `width` (libgcrypt may drop leading zero bytes of r and s).
 std::string token_bytes(gcry_sexp_t list, const char* name, std::size_t width) {
   gcry_sexp_t token = gcry_sexp_find_token(list, name, 0);
@@ -50,6 +40,16 @@ std::string token_bytes(gcry_sexp_t list, const char* name, std::size_t width) {
 }
 
 }  // namespace
+
+std::string hex_of(std::string_view bytes) {
+  static constexpr char DIGITS[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : bytes) {
+    out += DIGITS[b >> 4];
+    out += DIGITS[b & 15];
+  }
+  return out;
+}
 
 std::string test_update_public_key() { return key_file("update-test.pub"); }
 

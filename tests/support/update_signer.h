@@ -13,7 +13,9 @@ std::string test_update_public_key();
 
 // The 64-byte Ed25519 signature of the message under the RFC 8032 private seed (64 hex digits).
 std::string ed25519_sign(std::string_view seed_hex, std::string_view message);
-// The same with the test key, as the 128 hex digits a signature file holds.
+// Lower-case hex digits of the bytes.
+std::string hex_of(std::string_view bytes);
+// The signature with the test key, as the 128 hex digits a signature file holds.
 std::string test_signature_hex(std::string_view message);
 
 // A notice in the object form, keys in their usual order.

@@ -14,6 +14,7 @@ namespace qx {
 namespace {
 
 using zvtest::FakeHttp;
+using zvtest::hex_of;
 using zvtest::notice_json;
 using zvtest::test_signature_hex;
 
@@ -50,12 +51,6 @@ std::string with_s_plus_order(std::string signature) {
     carry = sum >> 8;
   }
   return signature;
-}
-
-std::string hex_of(std::string_view bytes) {
-  std::string out;
-  for (unsigned char b : bytes) out += "0123456789abcdef"[b >> 4], out += "0123456789abcdef"[b & 15];
-  return out;
 }
 
 std::string notice(std::string_view version = "0.5.0") { return notice_json(version, "zv-0.5.0.exe", 1000, HASH); }
