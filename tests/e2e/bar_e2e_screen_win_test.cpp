@@ -21,6 +21,7 @@
 
 #include "bar_profile_win.h"
 #include "program_run_win.h"
+#include "repo_file.h"
 #include "screen_shot_win.h"
 
 namespace {
@@ -43,13 +44,6 @@ bool tray_icon_exists(HWND bar) {
   icon.hWnd = bar;
   icon.uID = 1001;
   return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
-}
-
-// A fixture as a Windows path (the Linux root is drive Z: under Wine).
-std::string fixture(const std::string& name) {
-  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/" + name;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
@@ -207,10 +201,6 @@ void click(HWND bar, int x, int y) {
   PostMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-bool same_rect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST_F(Bar, AClickOnTheIslandsShadowChangesNothingAndOneOnTheCardExpandsIt) {
   profile.write_settings(R"({"feeds":[{"url":"https://localhost:9/alpha.json","title":"Alpha"}],"active":0,"mode":"island"})");
   RunningProgram program(ZV_EXE_PATH, {});
@@ -224,7 +214,8 @@ TEST_F(Bar, AClickOnTheIslandsShadowChangesNothingAndOneOnTheCardExpandsIt) {
 
   click(bar, width / 2, height - 8);  // the shadow under the card, where the window behind shows
   Sleep(1000);
-  EXPECT_TRUE(same_rect(window_rect(bar), before));
+  const RECT after = window_rect(bar);
+  EXPECT_TRUE(EqualRect(&after, &before));
 
   click(bar, width / 2, height / 2);  // the card
   EXPECT_TRUE(eventually([&] { return window_rect(bar).bottom - window_rect(bar).top > height; }, 5s))
@@ -287,7 +278,8 @@ TEST_F(Bar, AStartMovesTheOlderAutostartValueAndRemovesUpdateLeftovers) {
 TEST_F(Bar, AGifGivenToPlayShowsInTheOrb) {
   if (!qx::test::screen_shot_available()) GTEST_SKIP() << "xwd is not installed";
   RunningProgram program(ZV_EXE_PATH,
-                         {"--feed", fixture("render/news-story.json"), "--play", fixture("render/loop.gif")});
+                         {"--feed", zv_test::fixture_windows_path("render/news-story.json"),
+                          "--play", zv_test::fixture_windows_path("render/loop.gif")});
   HWND bar = start(program);
   ASSERT_NE(bar, nullptr);
   // The pixels of the bar in either colour of the GIF's two frames.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "program_run_win.h"
+#include "repo_file.h"
 #include "temp_folder_win.h"
 
 namespace {
@@ -20,13 +21,7 @@ namespace {
 using zvtest::ProgramRun;
 
 // A fixture as a Windows path (the Linux root is drive Z: under Wine).
-std::string fixture(const std::string& name) {
-  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/render/" + name;
-  for (auto& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string fixture(const std::string& name) { return zv_test::fixture_windows_path("render/" + name); }
 
 std::string read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -11,6 +11,7 @@
 
 #include "local_http_server_win.h"
 #include "program_run_win.h"
+#include "repo_file.h"
 #include "unicode_text.h"
 
 namespace {
@@ -24,13 +25,7 @@ ProgramRun run_program(const std::vector<std::string>& args, zvtest::Capture cap
 }
 
 // A fixture file as a Windows path (the Linux root is drive Z: under Wine).
-std::string fixture(const std::string& name) {
-  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/self-test/" + name;
-  for (auto& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string fixture(const std::string& name) { return zv_test::fixture_windows_path("self-test/" + name); }
 
 nlohmann::json line_of(const ProgramRun& run) {
   EXPECT_EQ(run.exit_code, 0u) << run.err;

@@ -16,4 +16,12 @@ std::string read_repo_file(const std::string& relative) {
   return s.str();
 }
 
+std::string fixture_windows_path(const std::string& relative) {
+  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/" + relative;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 }  // namespace zv_test

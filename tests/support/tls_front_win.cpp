@@ -12,19 +12,15 @@
 #include <stdexcept>
 #include <vector>
 
+#include "repo_file.h"
+
 namespace zvtest {
 
 namespace {
 
 constexpr DWORD CONTROL_TIMEOUT_MS = 15'000;
 
-std::string fixture_path(const std::string& name) {
-  std::string path = std::string("Z:") + ZV_FIXTURES_DIR + "/tls/" + name;
-  for (auto& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string fixture_path(const std::string& name) { return zv_test::fixture_windows_path("tls/" + name); }
 
 void add_authority() {
   std::string path = fixture_path("test-ca.der");
