@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace qx {
 namespace {
@@ -34,6 +35,24 @@ class Cursor {
     return true;
   }
 
+  // Moves to the next byte of this value at or after the position; false when the file ends first.
+  bool find(std::uint8_t value) {
+    for (;;) {
+      if (at_ < start_ || at_ >= start_ + filled_) {
+        start_ = at_;
+        filled_ = std::min(read_(at_, window_.data(), WINDOW), WINDOW);
+        if (filled_ == 0) return false;
+      }
+      const std::size_t from = static_cast<std::size_t>(at_ - start_);
+      const void* hit = std::memchr(window_.data() + from, value, filled_ - from);
+      if (hit) {
+        at_ = start_ + static_cast<std::uint64_t>(static_cast<const unsigned char*>(hit) - window_.data());
+        return true;
+      }
+      at_ = start_ + filled_;
+    }
+  }
+
  private:
   static constexpr std::size_t WINDOW = 16 * 1024;
   const ReadBytesAt& read_;
@@ -48,16 +67,41 @@ std::uint32_t le16(const unsigned char* p) { return std::uint32_t{p[1]} << 8 | p
 std::uint32_t be32(const unsigned char* p) { return be16(p) << 16 | be16(p + 2); }
 std::uint32_t le32(const unsigned char* p) { return le16(p + 2) << 16 | le16(p); }
 
-void png_size(Cursor& file, PictureHeader& header) {
-  static constexpr unsigned char SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  unsigned char b[24];
-  // The first chunk must be a 13-byte IHDR: width and height, then the pixel format.
-  if (!file.bytes(b, sizeof b) || std::memcmp(b, SIGNATURE, 8) != 0 || be32(b + 8) != 13 ||
-      std::memcmp(b + 12, "IHDR", 4) != 0) {
-    return;
+struct Size {
+  std::uint32_t width, height;
+};
+
+constexpr unsigned char PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::size_t PNG_HEADER_BYTES = 24;
+
+// The first chunk must be a 13-byte IHDR: width and height, then the pixel format.
+std::optional<Size> png_ihdr(const unsigned char (&b)[PNG_HEADER_BYTES]) {
+  if (std::memcmp(b, PNG_SIGNATURE, 8) != 0 || be32(b + 8) != 13 || std::memcmp(b + 12, "IHDR", 4) != 0) {
+    return std::nullopt;
   }
-  header.width = be32(b + 16);
-  header.height = be32(b + 20);
+  return Size{be32(b + 16), be32(b + 20)};
+}
+
+void png_size(Cursor& file, PictureHeader& header) {
+  unsigned char b[PNG_HEADER_BYTES];
+  if (!file.bytes(b, sizeof b)) return;
+  if (const std::optional<Size> size = png_ihdr(b)) {
+    header.width = size->width;
+    header.height = size->height;
+  }
+}
+
+// The start of a DIB's info header (at least 12 bytes): its size field, then width and height.
+constexpr std::size_t DIB_HEADER_BYTES = 12;
+std::optional<Size> dib_info(const unsigned char* b) {
+  const std::uint32_t info_size = le32(b);
+  if (info_size == 12) return Size{le16(b + 4), le16(b + 6)};  // the oldest header, with 16-bit sides
+  if (info_size < 16) return std::nullopt;
+  // A negative height is a picture stored top down.
+  const auto width = static_cast<std::int32_t>(le32(b + 4));
+  const auto height = static_cast<std::int32_t>(le32(b + 8));
+  if (width < 0 || height == INT32_MIN) return std::nullopt;
+  return Size{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height < 0 ? -height : height)};
 }
 
 // Past a chain of sub-blocks (a length byte, then that many bytes, until a length of 0).
@@ -113,12 +157,16 @@ bool is_frame_header(std::uint8_t marker) {
 void jpeg_size(Cursor& file, PictureHeader& header) {
   file.seek(2);
   for (;;) {
-    if (file.byte() != 0xFF) return;
+    // Decoders pass over bytes that are not a marker between segments (with a warning at most),
+    // as edited photos have them, so the walk does too.
+    if (!file.find(0xFF)) return;
+    file.skip(1);
     std::optional<std::uint8_t> marker = file.byte();
     while (marker == 0xFF) marker = file.byte();  // fill bytes
     if (!marker) return;
+    if (*marker == 0x00) continue;  // a stuffed zero is not a marker either
     if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD8)) continue;  // no segment follows
-    if (*marker == 0xD9 || *marker == 0xDA || *marker == 0x00) return;     // no frame before the data
+    if (*marker == 0xD9 || *marker == 0xDA) return;                         // no frame before the data
     unsigned char length[2];
     if (!file.bytes(length, 2) || be16(length) < 2) return;
     if (is_frame_header(*marker)) {
@@ -133,20 +181,91 @@ void jpeg_size(Cursor& file, PictureHeader& header) {
 }
 
 void bmp_size(Cursor& file, PictureHeader& header) {
-  unsigned char b[26];
+  unsigned char b[14 + DIB_HEADER_BYTES];
   if (!file.bytes(b, sizeof b)) return;
-  const std::uint32_t info_size = le32(b + 14);
-  if (info_size == 12) {  // the oldest header, with 16-bit sides
-    header.width = le16(b + 18);
-    header.height = le16(b + 20);
-  } else if (info_size >= 16) {
-    // A negative height is a picture stored top down.
-    const auto width = static_cast<std::int32_t>(le32(b + 18));
-    const auto height = static_cast<std::int32_t>(le32(b + 22));
-    if (width < 0 || height == INT32_MIN) return;
-    header.width = static_cast<std::uint32_t>(width);
-    header.height = static_cast<std::uint32_t>(height < 0 ? -height : height);
+  if (const std::optional<Size> size = dib_info(b + 14)) {
+    header.width = size->width;
+    header.height = size->height;
   }
+}
+
+// An icon's directory lists its images, each a PNG or a DIB whose stored height counts the mask
+// below the picture. The decoder may pick any of them, so every one is read and the result holds
+// the widest and the tallest; one damaged image or one reaching past the file makes the whole
+// icon unsized.
+void icon_size(Cursor& file, PictureHeader& header) {
+  unsigned char directory[6];
+  if (!file.bytes(directory, sizeof directory)) return;
+  const std::uint32_t count = le16(directory + 4);
+  if (count == 0) return;
+  struct Image {
+    std::uint32_t offset, bytes;
+  };
+  std::vector<Image> images;
+  images.reserve(count);
+  std::uint64_t end = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    unsigned char entry[16];
+    if (!file.bytes(entry, sizeof entry)) return;
+    const Image image{le32(entry + 12), le32(entry + 8)};
+    if (image.bytes < DIB_HEADER_BYTES) return;
+    images.push_back(image);
+    end = std::max(end, std::uint64_t{image.offset} + image.bytes);
+  }
+  file.seek(end - 1);  // every image lies within the file when the furthest end does
+  if (!file.byte()) return;
+  // In file order, so that the reads move forward through the window.
+  std::sort(images.begin(), images.end(), [](const Image& a, const Image& b) { return a.offset < b.offset; });
+  Size box{0, 0};
+  std::uint64_t pixels = 0;
+  for (const Image& image : images) {
+    unsigned char b[PNG_HEADER_BYTES] = {};
+    const std::size_t want = std::min<std::size_t>(image.bytes, sizeof b);
+    file.seek(image.offset);
+    if (!file.bytes(b, want)) return;
+    std::optional<Size> size;
+    if (std::memcmp(b, PNG_SIGNATURE, sizeof PNG_SIGNATURE) == 0) {
+      if (want < PNG_HEADER_BYTES) return;
+      size = png_ihdr(b);
+    } else if ((size = dib_info(b))) {
+      size->height /= 2;
+    }
+    if (!size) return;
+    box = {std::max(box.width, size->width), std::max(box.height, size->height)};
+    pixels += std::uint64_t{size->width} * size->height;
+  }
+  header.width = box.width;
+  header.height = box.height;
+  header.frame_pixels = pixels;
+}
+
+// The first directory's ImageWidth and ImageLength, each one SHORT or LONG in the file's byte
+// order; decoders show the first page only.
+void tiff_size(Cursor& file, PictureHeader& header, bool big_endian) {
+  const auto u16 = [big_endian](const unsigned char* p) { return big_endian ? be16(p) : le16(p); };
+  const auto u32 = [big_endian](const unsigned char* p) { return big_endian ? be32(p) : le32(p); };
+  unsigned char start[8];
+  if (!file.bytes(start, sizeof start)) return;
+  const std::uint32_t directory = u32(start + 4);
+  if (directory < sizeof start) return;
+  file.seek(directory);
+  unsigned char count[2];
+  if (!file.bytes(count, sizeof count)) return;
+  std::optional<std::uint32_t> width, length;
+  for (std::uint32_t i = 0, n = u16(count); i < n; ++i) {
+    unsigned char entry[12];
+    if (!file.bytes(entry, sizeof entry)) return;
+    const std::uint32_t tag = u16(entry);
+    if (tag != 256 && tag != 257) continue;
+    const std::uint32_t type = u16(entry + 2);
+    if ((type != 3 && type != 4) || u32(entry + 4) != 1) return;
+    const std::uint32_t value = type == 3 ? u16(entry + 8) : u32(entry + 8);
+    std::optional<std::uint32_t>& side = tag == 256 ? width : length;
+    side = std::max(side.value_or(0), value);  // a repeated tag: whichever a decoder takes
+  }
+  if (!width || !length) return;
+  header.width = width;
+  header.height = length;
 }
 
 }  // namespace
@@ -162,12 +281,18 @@ PictureHeader read_picture_header(const ReadBytesAt& read) {
   } else if (got == 4 && std::memcmp(sig, "GIF8", 4) == 0) {
     header.kind = PictureKind::Gif;
     gif_size(file, header);
-  } else if (got >= 3 && sig[0] == 0xFF && sig[1] == 0xD8 && sig[2] == 0xFF) {
+  } else if (got >= 2 && sig[0] == 0xFF && sig[1] == 0xD8) {
     header.kind = PictureKind::Jpeg;
     jpeg_size(file, header);
   } else if (got >= 2 && sig[0] == 'B' && sig[1] == 'M') {
     header.kind = PictureKind::Bmp;
     bmp_size(file, header);
+  } else if (got == 4 && sig[0] == 0 && sig[1] == 0 && (sig[2] == 1 || sig[2] == 2) && sig[3] == 0) {
+    header.kind = PictureKind::Icon;
+    icon_size(file, header);
+  } else if (got == 4 && (std::memcmp(sig, "II*\0", 4) == 0 || std::memcmp(sig, "MM\0*", 4) == 0)) {
+    header.kind = PictureKind::Tiff;
+    tiff_size(file, header, sig[0] == 'M');
   }
   return header;
 }
@@ -187,9 +312,8 @@ bool picture_size_within_bounds(std::uint64_t width, std::uint64_t height) {
 }
 
 bool picture_within_bounds(const PictureHeader& header) {
-  if (header.kind == PictureKind::Unknown) return true;
-  if (!header.width || !header.height) return false;
-  return picture_size_within_bounds(*header.width, *header.height) && header.frame_pixels <= MAX_GIF_FRAME_PIXELS;
+  if (header.kind == PictureKind::Unknown || !header.width || !header.height) return false;
+  return picture_size_within_bounds(*header.width, *header.height) && header.frame_pixels <= MAX_FRAMES_PIXELS;
 }
 
 }  // namespace qx

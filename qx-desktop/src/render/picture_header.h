@@ -17,35 +17,40 @@ namespace qx {
 // of a few dozen pixels or a bar a few thousand wide.
 inline constexpr std::uint32_t MAX_PICTURE_SIDE = 16'384;
 inline constexpr std::uint64_t MAX_PICTURE_PIXELS = 64ull << 20;
-// A GIF decoder may keep every frame at its declared size (Wine's does, one byte a pixel), so the
-// frames together have a budget too: 256 MiB, for example 1,000 frames of 512 × 512.
-inline constexpr std::uint64_t MAX_GIF_FRAME_PIXELS = 256ull << 20;
+// A decoder may keep every frame of a GIF or every image of an icon at its declared size (Wine's
+// does for GIFs, one byte a pixel), so the frames together have a budget too: 256 MiB, for example
+// 1,000 frames of 512 × 512.
+inline constexpr std::uint64_t MAX_FRAMES_PIXELS = 256ull << 20;
 
-enum class PictureKind { Unknown, Png, Gif, Jpeg, Bmp };
+// Icon covers cursors too, which differ only in their type field.
+enum class PictureKind { Unknown, Png, Gif, Jpeg, Bmp, Icon, Tiff };
 
 struct PictureHeader {
   PictureKind kind = PictureKind::Unknown;
-  // Width and height as declared (for a GIF the box holding its screen and every frame); none
-  // when a known kind's header is broken or cut short.
+  // Width and height as declared: for a GIF the box holding its screen and every frame, for an
+  // icon the box holding every image in it (the decoder may pick any); none when the header is
+  // broken or cut short.
   std::optional<std::uint32_t> width, height;
-  std::uint64_t frame_pixels = 0;  // GIF: the frames' declared areas added up
+  std::uint64_t frame_pixels = 0;  // GIF frames' or icon images' declared areas added up
 };
 
 // Reads up to `count` bytes at `offset` into `out` and returns how many it read (fewer at the end
 // of the file or on an error).
 using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t count)>;
 
-// PNG (IHDR), GIF (logical screen and every image descriptor), JPEG (the first SOFn marker) and
-// BMP (the info header); anything else is of unknown kind. Reads only what the header needs, in
-// blocks, however damaged the bytes are.
+// PNG (IHDR), GIF (logical screen and every image descriptor), JPEG (the first SOFn marker), BMP
+// (the info header), ICO and CUR (every image's own PNG or info header) and TIFF (the first
+// directory); anything else is of unknown kind. Reads only what the header needs, in blocks,
+// however damaged the bytes are.
 PictureHeader read_picture_header(const ReadBytesAt& read);
 PictureHeader read_picture_header(std::string_view bytes);
 
 // At least 1 × 1 and within the side and pixel bounds above.
 bool picture_size_within_bounds(std::uint64_t width, std::uint64_t height);
 
-// A decoder may be given the picture: its known header declares a size within the bounds above.
-// Other kinds are left to the decoder (pictures from the network are only ever PNG, GIF or JPEG).
+// A decoder may be given the picture: its header was read and declares a size within the bounds
+// above. Every other file, WMF and EMF among them, is refused unread: a size the header reader
+// cannot tell is a size nobody checked.
 bool picture_within_bounds(const PictureHeader& header);
 
 // The header of a local file (Windows only); a file that cannot be opened is of unknown kind.

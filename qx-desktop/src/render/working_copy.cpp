@@ -113,10 +113,12 @@ WorkingCopies::WorkingCopies(ReadFileTime file_time, ReadHeader header, Decode d
 
 std::shared_ptr<const WorkingCopy> WorkingCopies::copy_of(const std::string& path) {
   const std::optional<std::int64_t> modified = file_time_(path);
-  for (auto it = kept_.begin(); it != kept_.end(); ++it) {
-    if (it->path == path && it->modified == modified) {
-      kept_.splice(kept_.end(), kept_, it);
-      return kept_.back().copy;
+  for (std::list<Kept>* list : {&kept_, &failed_}) {
+    for (auto it = list->begin(); it != list->end(); ++it) {
+      if (it->path == path && it->modified == modified) {
+        list->splice(list->end(), *list, it);
+        return list->back().copy;
+      }
     }
   }
   // The header first: a decoder allocates for the declared size before it reads any pixel.
@@ -131,12 +133,19 @@ std::shared_ptr<const WorkingCopy> WorkingCopies::copy_of(const std::string& pat
     }
   }
   // The same file under another time is stale; a failure is kept too, so it is not retried per box.
-  std::erase_if(kept_, [&](const Kept& k) { return k.path == path; });
+  const auto same_path = [&](const Kept& k) { return k.path == path; };
+  std::erase_if(kept_, same_path);
+  std::erase_if(failed_, same_path);
+  if (!copy) {
+    failed_.push_back({path, modified, nullptr});
+    if (failed_.size() > MAX_REMEMBERED_FAILURES) failed_.pop_front();
+    return copy;
+  }
   kept_.push_back({path, modified, copy});
   std::size_t bytes = 0;
-  for (const Kept& k : kept_) bytes += k.copy ? k.copy->bytes() : 0;
+  for (const Kept& k : kept_) bytes += k.copy->bytes();
   while (kept_.size() > 1 && (kept_.size() > MAX_WORKING_COPIES || bytes > WORKING_COPIES_MAX_BYTES)) {
-    bytes -= kept_.front().copy ? kept_.front().copy->bytes() : 0;
+    bytes -= kept_.front().copy->bytes();
     kept_.pop_front();
   }
   return copy;

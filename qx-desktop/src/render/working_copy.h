@@ -24,6 +24,8 @@ namespace qx {
 inline constexpr std::uint64_t WORKING_COPY_MAX_PIXELS = 2ull << 20;
 inline constexpr std::size_t MAX_WORKING_COPIES = 4;
 inline constexpr std::size_t WORKING_COPIES_MAX_BYTES = 32u << 20;
+// Files that could not be decoded are remembered apart, so that they never push a good copy out.
+inline constexpr std::size_t MAX_REMEMBERED_FAILURES = 16;
 
 // Rows of ARGB pixels (not premultiplied), `stride` bytes apart, as a decoder hands them over.
 struct ArgbRows {
@@ -67,9 +69,10 @@ struct LevelPlan {
 LevelPlan plan_level(const WorkingCopy& copy, const ScalePlan& plan);
 
 // The scaled-picture cache's loader: decodes each file once per file time (a file whose header
-// declares a size beyond the bounds is never decoded), keeps the last MAX_WORKING_COPIES copies
-// within WORKING_COPIES_MAX_BYTES, and scales every box from them. It has no lock of its own: the
-// cache calls it with its lock held.
+// is unknown or declares a size beyond the bounds is never decoded), keeps the last
+// MAX_WORKING_COPIES copies within WORKING_COPIES_MAX_BYTES and the last MAX_REMEMBERED_FAILURES
+// failures, and scales every box from them. It has no lock of its own: the cache calls it with its
+// lock held.
 class WorkingCopies {
  public:
   using ReadHeader = std::function<PictureHeader(const std::string& path)>;
@@ -95,7 +98,8 @@ class WorkingCopies {
   ReadHeader header_;
   Decode decode_;
   Draw draw_;
-  std::list<Kept> kept_;  // least recently used first
+  std::list<Kept> kept_;    // decoded copies, least recently used first
+  std::list<Kept> failed_;  // files that gave no copy, least recently used first
 };
 
 }  // namespace qx

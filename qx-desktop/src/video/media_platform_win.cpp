@@ -226,7 +226,8 @@ std::unique_ptr<MediaEngine> WindowsMediaPlatform::open_engine(const std::string
 std::optional<std::vector<GifFrame>> WindowsMediaPlatform::decode_gif(const std::string& path) {
   const std::optional<std::wstring> file = wide_path(path);
   if (!file || !gdiplus_startup_once()) return std::nullopt;
-  // A decoder allocates every frame at its declared size before reading it.
+  // A decoder allocates every frame at its declared size before reading it, and takes whatever
+  // the file holds, so the header is read by content, not by the name's ".gif".
   if (!picture_within_bounds(read_picture_file_header(path))) return std::nullopt;
   gdip::Bitmap image;
   if (gdip::GdipCreateBitmapFromFile(file->c_str(), image.put()) != gdip::Ok || !image) return std::nullopt;

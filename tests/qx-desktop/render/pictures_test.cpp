@@ -337,6 +337,38 @@ std::string bmp_header(std::int32_t w, std::int32_t h) {
          le(static_cast<std::uint32_t>(h), 4) + le(1, 2) + le(32, 2) + std::string(24, '\0');
 }
 
+// An icon (type 1) or cursor (type 2) whose images follow the directory in the order given.
+std::string icon_file(const std::vector<std::string>& images, std::uint16_t type = 1) {
+  std::string directory = le(0, 2) + le(type, 2) + le(static_cast<std::uint32_t>(images.size()), 2);
+  std::string data;
+  std::uint32_t at = 6 + 16 * static_cast<std::uint32_t>(images.size());
+  for (const std::string& image : images) {
+    directory += std::string("\x10\x10\0\0\x01\0\x20\0", 8) + le(static_cast<std::uint32_t>(image.size()), 4) + le(at, 4);
+    at += static_cast<std::uint32_t>(image.size());
+    data += image;
+  }
+  return directory + data;
+}
+
+// An icon image as a DIB: its info header (the stored height counts the mask too) and a few bytes.
+std::string icon_dib(std::int32_t w, std::int32_t stored_h) { return bmp_header(w, stored_h).substr(14) + std::string(8, '\0'); }
+
+// A TIFF whose first directory holds the given entries (tag, type, count, value), then a LONG
+// strip offset; SHORT values sit in the first two bytes of their field.
+struct TiffEntry {
+  std::uint16_t tag, type;
+  std::uint32_t count, value;
+};
+std::string tiff_file(bool big, std::initializer_list<TiffEntry> entries) {
+  std::string t = std::string(big ? "MM\0*" : "II*\0", 4) + bytes_of(8, 4, big) +
+                  bytes_of(static_cast<std::uint32_t>(entries.size()), 2, big);
+  for (const TiffEntry& e : entries) {
+    t += bytes_of(e.tag, 2, big) + bytes_of(e.type, 2, big) + bytes_of(e.count, 4, big);
+    t += e.type == 3 ? bytes_of(e.value, 2, big) + std::string(2, '\0') : bytes_of(e.value, 4, big);
+  }
+  return t + bytes_of(0, 4, big);
+}
+
 TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
   using K = PictureKind;
   const std::string png = png_header(640, 480);
@@ -366,12 +398,37 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"progressive jpeg", jpeg_header(3, 2, '\xC2'), K::Jpeg, 3, 2},
       {"jpeg cut in the frame header", jpeg.substr(0, 35), K::Jpeg, {}, {}},
       {"jpeg cut in APP0", jpeg.substr(0, 10), K::Jpeg, {}, {}},
-      {"jpeg with a stray byte between segments", bad_marker, K::Jpeg, {}, {}},
+      // Decoders skip what is not a marker between segments; a stuffed FF 00 is not one either.
+      {"jpeg with a stray byte between segments", bad_marker, K::Jpeg, 1200, 800},
+      {"jpeg with zeros between APP0 and the next segment", jpeg.substr(0, 20) + std::string(8, '\0') + jpeg.substr(20), K::Jpeg, 1200, 800},
+      {"jpeg with stray bytes right after its start", jpeg.substr(0, 2) + "abc\xFF" + std::string("\0", 1) + jpeg.substr(2), K::Jpeg, 1200, 800},
+      {"jpeg with nothing but stray bytes", jpeg.substr(0, 20) + std::string(40000, 'x'), K::Jpeg, {}, {}},
       {"jpeg whose scan comes first", std::string("\xFF\xD8\xFF\xDA\0\x02", 6) + jpeg.substr(2), K::Jpeg, {}, {}},
       {"bmp", bmp_header(300, 200), K::Bmp, 300, 200},
       {"bmp stored top down", bmp_header(300, -200), K::Bmp, 300, 200},
       {"bmp of the oldest kind", "BM" + std::string(12, '\0') + le(12, 4) + le(70, 2) + le(50, 2) + std::string("\x01\0\x18\0", 4), K::Bmp, 70, 50},
       {"bmp cut short", bmp_header(300, 200).substr(0, 20), K::Bmp, {}, {}},
+      // Every image of an icon counts, wherever it lies and whatever the directory says of it.
+      {"icon holding a png", icon_file({png_header(256, 256)}), K::Icon, 256, 256},
+      {"icon holding a dib", icon_file({icon_dib(48, 96)}), K::Icon, 48, 48},
+      {"cursor holding a dib of the oldest kind", icon_file({le(12, 4) + le(32, 2) + le(64, 2) + le(1, 2) + le(1, 2)}, 2), K::Icon, 32, 32},
+      {"icon whose later image is the largest", icon_file({icon_dib(16, 32), png_header(20000, 20000), icon_dib(32, 64)}), K::Icon, 20000, 20000},
+      {"icon whose images differ in shape", icon_file({icon_dib(300, 20), icon_dib(10, 800)}), K::Icon, 300, 400},
+      {"icon without images", icon_file({}), K::Icon, {}, {}},
+      {"icon whose image reaches past the file", icon_file({png_header(16, 16)}).substr(0, 6 + 16 + 24), K::Icon, {}, {}},
+      {"icon cut in its directory", icon_file({icon_dib(16, 32), icon_dib(16, 32)}).substr(0, 30), K::Icon, {}, {}},
+      {"icon whose png is cut in IHDR", icon_file({png_header(16, 16).substr(0, 20)}), K::Icon, {}, {}},
+      {"icon holding neither png nor dib", icon_file({icon_dib(16, 32), le(8, 4) + std::string(36, 'x')}), K::Icon, {}, {}},
+      {"tiff, little-endian, SHORT sides", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}), K::Tiff, 640, 480},
+      {"tiff, big-endian, LONG sides", tiff_file(true, {{256, 4, 1, 12000}, {257, 4, 1, 9000}}), K::Tiff, 12000, 9000},
+      {"tiff, big-endian, mixed sides", tiff_file(true, {{254, 4, 1, 0}, {256, 3, 1, 70000 & 0xFFFF}, {257, 4, 1, 70000}}), K::Tiff, 70000 & 0xFFFF, 70000},
+      {"tiff without its length", tiff_file(false, {{256, 3, 1, 640}}), K::Tiff, {}, {}},
+      {"tiff whose width is a RATIONAL", tiff_file(false, {{256, 5, 1, 8}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      {"tiff whose width has two values", tiff_file(false, {{256, 3, 2, 640}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      {"tiff cut in its directory", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(0, 24), K::Tiff, {}, {}},
+      {"tiff whose directory lies past the file", std::string("II*\0\xFF\0\0\0", 8), K::Tiff, {}, {}},
+      {"tiff whose directory overlaps its start", std::string("MM\0*\0\0\0\x02", 8) + std::string(20, '\x01'), K::Tiff, {}, {}},
+      {"emf", le(1, 4) + le(108, 4) + std::string(32, '\0') + " EMF", K::Unknown, {}, {}},
       {"text", "<html>", K::Unknown, {}, {}},
       {"nothing", "", K::Unknown, {}, {}},
   };
@@ -382,6 +439,7 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
     EXPECT_EQ(header.height, c.height) << c.name;
   }
   EXPECT_EQ(read_picture_header(gif).frame_pixels, 10u * 10 + 20 * 4);
+  EXPECT_EQ(read_picture_header(icon_file({icon_dib(300, 20), icon_dib(10, 800)})).frame_pixels, 300u * 10 + 10 * 400);
 }
 
 TEST(PictureHeader, OnlyKnownSizesWithinTheBoundsMayBeDecoded) {
@@ -405,25 +463,40 @@ TEST(PictureHeader, OnlyKnownSizesWithinTheBoundsMayBeDecoded) {
       {"an empty picture", read_picture_header(png_header(0, 10)), false},
       {"a broken header", read_picture_header(png_header(1, 1).substr(0, 20)), false},
       {"a huge frame in a small gif", read_picture_header(gif_header(2, 2, {{0, 0, 2, 2}, {0, 0, 65535, 65535}})), false},
-      {"gif frames within their budget", gif_frames(MAX_GIF_FRAME_PIXELS), true},
-      {"gif frames past their budget", gif_frames(MAX_GIF_FRAME_PIXELS + 1), false},
-      {"a kind the decoder may know", read_picture_header("II*\0"), true},
+      {"gif frames within their budget", gif_frames(MAX_FRAMES_PIXELS), true},
+      {"gif frames past their budget", gif_frames(MAX_FRAMES_PIXELS + 1), false},
+      {"an icon holding a huge png", read_picture_header(icon_file({icon_dib(16, 32), png_header(20000, 20000)})), false},
+      {"an icon of small images", read_picture_header(icon_file({icon_dib(16, 32), png_header(256, 256)})), true},
+      {"a huge tiff", read_picture_header(tiff_file(false, {{256, 4, 1, 12000}, {257, 4, 1, 12000}})), false},
+      {"a tiff within the bounds", read_picture_header(tiff_file(true, {{256, 4, 1, 4000}, {257, 3, 1, 3000}})), true},
+      {"a kind the header reader cannot size", read_picture_header(le(1, 4) + le(108, 4) + std::string(32, '\0') + " EMF"), false},
+      {"a broken directory", read_picture_header("II*\0"), false},
   };
   for (const Case& c : cases) EXPECT_EQ(picture_within_bounds(c.header), c.allowed) << c.name;
 }
 
 TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
-  zvtest::Mutator m(0x3109, {"\xFF\xC0", "\xFF\xDA", "\xFF\xFF", "\x2C", "\x21\xF9", "\xFF", ";", "IHDR", "\0"});
-  const std::vector<std::string> seeds{png_header(64, 64), gif_header(8, 8, {{0, 0, 8, 8}, {1, 1, 2, 2}}),
-                                       jpeg_header(64, 48), bmp_header(5, 5)};
+  zvtest::Mutator m(0x3109, {"\xFF\xC0", "\xFF\xDA", "\xFF\xFF", "\x2C", "\x21\xF9", "\xFF", ";", "IHDR", "\0",
+                            "\x89PNG\r\n\x1A\n", "\x28\0\0\0", "\0\x01", "\x03\0\x01\0\0\0", "\xFF\xFF\xFF\x7F"});
+  const std::vector<std::string> seeds{png_header(64, 64),
+                                       gif_header(8, 8, {{0, 0, 8, 8}, {1, 1, 2, 2}}),
+                                       jpeg_header(64, 48),
+                                       bmp_header(5, 5),
+                                       icon_file({icon_dib(16, 32), png_header(32, 32), icon_dib(48, 96)}),
+                                       tiff_file(false, {{256, 3, 1, 64}, {257, 4, 1, 48}, {259, 3, 1, 1}}),
+                                       tiff_file(true, {{256, 4, 1, 64}, {257, 3, 1, 48}})};
   for (int i = 0; i < 20000; ++i) {
     // Copied into a buffer of exactly its size, so that a read past the end is a sanitizer error.
     const std::string mutated = m.mutate(m.pick(seeds));
     const std::unique_ptr<char[]> exact(new char[mutated.size() + 1]);
     std::copy(mutated.begin(), mutated.end(), exact.get());
     const PictureHeader header = read_picture_header(std::string_view(exact.get(), mutated.size()));
+    // Nothing unsized reaches a decoder.
+    if (!header.width || !header.height) {
+      EXPECT_FALSE(picture_within_bounds(header));
+    }
     if (header.kind == PictureKind::Unknown) {
-      EXPECT_TRUE(picture_within_bounds(header) && !header.width);
+      EXPECT_FALSE(header.width);
     } else if (header.kind == PictureKind::Gif && header.width) {
       EXPECT_LE(*header.width, 2u * 65535);
     }
@@ -494,7 +567,7 @@ TEST(WorkingCopy, EachBoxIsScaledFromTheSmallestLevelThatStillCoversIt) {
 
 struct FakeDecoder {
   std::map<std::string, std::optional<std::int64_t>> times;
-  std::map<std::string, std::string> header_bytes;  // the start of each file
+  std::map<std::string, std::string> header_bytes;  // the start of each file, when not a PNG of its size
   std::map<std::string, std::pair<std::int32_t, std::int32_t>> sizes;  // decodable files
   std::size_t level_pixels = 0;  // when set, every copy is one level of that many pixels
   std::map<std::string, int> decodes;
@@ -504,7 +577,10 @@ struct FakeDecoder {
   WorkingCopies copies() {
     return WorkingCopies(
         [this](const std::string& path) { return times[path]; },
-        [this](const std::string& path) { return read_picture_header(header_bytes[path]); },
+        [this](const std::string& path) {
+          if (!header_bytes.count(path) && sizes.count(path)) return read_picture_header(png_header(sizes[path].first, sizes[path].second));
+          return read_picture_header(header_bytes[path]);
+        },
         [this](const std::string& path) -> std::optional<WorkingCopy> {
           ++decodes[path];
           if (!sizes.count(path)) return std::nullopt;
@@ -544,15 +620,19 @@ TEST(WorkingCopies, APictureDeclaredHugeIsNeverDecodedAndAFailureIsNotRetriedPer
   FakeDecoder files;
   files.header_bytes["huge.png"] = png_header(20000, 20000);
   files.sizes["huge.png"] = {20000, 20000};
-  files.header_bytes["fine.png"] = png_header(64, 64);
   files.sizes["fine.png"] = {64, 64};
+  files.header_bytes["broken.png"] = png_header(64, 64);  // a good header, then data no decoder takes
+  files.header_bytes["drawing.emf"] = le(1, 4) + le(108, 4) + std::string(32, '\0') + " EMF";
+  files.sizes["drawing.emf"] = {64, 64};
   WorkingCopies copies = files.copies();
   EXPECT_FALSE(copies.scale("huge.png", 40, 40, PAD, fit_of(FitMode::Fill)));
-  EXPECT_FALSE(copies.scale("gone.png", 40, 40, PAD, fit_of(FitMode::Fill)));
-  EXPECT_FALSE(copies.scale("gone.png", 41, 41, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("drawing.emf", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("broken.png", 40, 40, PAD, fit_of(FitMode::Fill)));
+  EXPECT_FALSE(copies.scale("broken.png", 41, 41, PAD, fit_of(FitMode::Fill)));
   EXPECT_TRUE(copies.scale("fine.png", 40, 40, PAD, fit_of(FitMode::Fill)));
   EXPECT_EQ(files.decodes["huge.png"], 0);
-  EXPECT_EQ(files.decodes["gone.png"], 1);
+  EXPECT_EQ(files.decodes["drawing.emf"], 0);  // a size nobody can read before decoding
+  EXPECT_EQ(files.decodes["broken.png"], 1);
   EXPECT_EQ(files.decodes["fine.png"], 1);
 }
 
@@ -575,6 +655,23 @@ TEST(WorkingCopies, TheLeastRecentlyUsedCopiesGoBeyondFourOrBeyondTheirMemory) {
   EXPECT_EQ(files.decodes["x"], 1);
   ask("w");
   EXPECT_EQ(files.decodes["w"], 2);
+}
+
+TEST(WorkingCopies, ARewrittenFileAndFailingFilesTakeNoGoodCopysPlace) {
+  FakeDecoder files;
+  for (const char* name : {"a", "b", "c", "d"}) files.sizes[name] = {64, 64};
+  for (const char* name : {"x1", "x2", "x3", "x4", "x5"}) files.header_bytes[name] = png_header(64, 64);
+  WorkingCopies copies = files.copies();
+  const auto ask = [&](const char* name) { copies.scale(name, 8, 8, PAD, fit_of(FitMode::Fill)); };
+  // a is rewritten after b was last used: its old copy must go, or d would push b out.
+  for (const char* name : {"a", "b", "a"}) ask(name);
+  files.times["a"] = 7;
+  for (const char* name : {"a", "c", "d", "b"}) ask(name);
+  EXPECT_EQ(files.decodes["a"], 2);
+  EXPECT_EQ(files.decodes["b"], 1);
+  // Five files that fail are remembered without pushing any of the four copies out.
+  for (const char* name : {"x1", "x2", "x3", "x4", "x5", "x1", "a", "b", "c", "d"}) ask(name);
+  for (const char* name : {"a", "b", "c", "d", "x1"}) EXPECT_EQ(files.decodes[name], name[0] == 'a' ? 2 : 1) << name;
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------
