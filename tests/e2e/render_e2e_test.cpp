@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "picture_files_win.h"
 #include "program_run_win.h"
 #include "repo_file.h"
 #include "temp_folder_win.h"
@@ -118,6 +119,38 @@ TEST(RenderProgram, AGifOrbPictureShowsOneOfItsFramesInTheOrb) {
   EXPECT_EQ(a, 255);
   auto close_to = [&](int er, int eg, int eb) { return std::abs(r - er) + std::abs(g - eg) + std::abs(b - eb) <= 12; };
   EXPECT_TRUE(close_to(200, 40, 160) || close_to(40, 200, 160)) << r << "," << g << "," << b;
+}
+
+TEST(RenderProgram, AnOrbPictureIsShownAsItsDecoderShowsItAndOneDeclaredHugeGivesTheFallback) {
+  zvtest::TempFolder folder(L"render-pictures");
+  const std::filesystem::path dir(folder.wide());
+  ASSERT_TRUE(zvtest::write_picture(dir / "plain.jpg", L"image/jpeg", 64, 48, [](std::int32_t x, std::int32_t y) {
+    return 0xFF000080u | static_cast<std::uint32_t>(x * 4) << 16 | static_cast<std::uint32_t>(y * 5) << 8;
+  }));
+  // Edited photos may hold stray bytes between segments: here 8 zeros after the first one.
+  const std::string jpeg = read_file(dir / "plain.jpg");
+  ASSERT_GT(jpeg.size(), 6u);
+  ASSERT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
+  const std::size_t after_first = 4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
+  std::ofstream(dir / "padded.jpg", std::ios::binary)
+      << jpeg.substr(0, after_first) + std::string(8, '\0') + jpeg.substr(after_first);
+  // Decoded, these take gigabytes and seconds.
+  std::ofstream(dir / "huge.ico", std::ios::binary) << zvtest::icon_holding(zvtest::black_png(20000, 20000));
+  std::ofstream(dir / "huge-tiff.png", std::ios::binary) << zvtest::clear_rgba_tiff(12000, 12000);
+
+  const auto frame_with = [&](const char* name) {
+    Frame f = render({"--feed", fixture("news-story.json"), "--size", "720x140", "--orb", "XL", "--orb-image",
+                      folder.utf8() + "\\" + name});
+    EXPECT_EQ(f.run.exit_code, 0u) << name << ": " << f.run.err;
+    return f.bytes;
+  };
+  const std::string fallback = frame_with("missing.png");
+  const std::string plain = frame_with("plain.jpg");
+  ASSERT_FALSE(fallback.empty());
+  EXPECT_FALSE(plain == fallback) << "the JPEG is shown";
+  EXPECT_TRUE(frame_with("padded.jpg") == plain);
+  EXPECT_TRUE(frame_with("huge.ico") == fallback);
+  EXPECT_TRUE(frame_with("huge-tiff.png") == fallback);
 }
 
 // --- frames compared with references ---

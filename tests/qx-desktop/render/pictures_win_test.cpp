@@ -14,6 +14,7 @@
 #include "render/gdiplus_win.h"  // windows.h first, which psapi.h needs
 #include <psapi.h>
 
+#include "picture_files_win.h"
 #include "render/pictures.h"
 #include "unicode_text.h"
 #include "video/media_engine.h"
@@ -28,38 +29,7 @@ constexpr std::uint32_t BLUE = 0xFF0000FFu;
 constexpr std::uint32_t GREEN = 0xFF00C000u;
 constexpr std::uint32_t CLEAR = 0x00000000u;
 
-bool encoder_for(const wchar_t* mime, CLSID& clsid) {
-  UINT count = 0;
-  UINT bytes = 0;
-  if (gdip::GdipGetImageEncodersSize(&count, &bytes) != gdip::Ok || bytes == 0) return false;
-  std::vector<unsigned char> memory(bytes);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(memory.data());
-  if (gdip::GdipGetImageEncoders(count, bytes, codecs) != gdip::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (wcscmp(codecs[i].MimeType, mime) == 0) {
-      clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
-// Writes w × h ARGB pixels as a file of the given type.
-bool write_picture(const fs::path& file, const wchar_t* mime, std::int32_t w, std::int32_t h,
-                   const std::function<std::uint32_t(std::int32_t, std::int32_t)>& pixel) {
-  if (!gdiplus_startup_once()) return false;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = pixel(x, y);
-  }
-  gdip::Bitmap bitmap;
-  if (gdip::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()),
-                                      bitmap.put()) != gdip::Ok) {
-    return false;
-  }
-  CLSID clsid;
-  return encoder_for(mime, clsid) && gdip::GdipSaveImageToFile(bitmap.get(), file.wstring().c_str(), &clsid, nullptr) == gdip::Ok;
-}
+using zvtest::write_picture;
 
 // A two-colour GIF written by hand (Wine's GIF encoder writes files its decoder refuses). The
 // LZW stream restarts after every two pixels, so its codes stay 3 bits wide.
@@ -116,40 +86,6 @@ void write_two_colour_gif(const fs::path& file, std::uint16_t w, std::uint16_t h
   }
   bytes.insert(bytes.end(), {0, 0x3B});
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-// A 1-bit grey PNG of w × h black pixels in one fixed-code deflate block: a literal 0, then copies
-// of the 258 bytes before, so that 20000 × 20000 takes 315 KB.
-std::string black_png(std::uint32_t w, std::uint32_t h) {
-  const auto be32 = [](std::uint64_t v) {
-    return std::string{char(v >> 24 & 0xFF), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
-  };
-  const auto chunk = [&](const std::string& type, const std::string& data) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char b : type + data) {
-      crc ^= b;
-      for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return be32(data.size()) + type + data + be32(~crc);
-  };
-  std::string z = "\x78\x01";
-  std::uint32_t bits = 0;
-  int held = 0;
-  const auto code = [&](std::uint32_t c, int n) {  // Huffman codes go most significant bit first
-    for (int i = n - 1; i >= 0; --i, ++held) bits |= (c >> i & 1) << held;
-    for (; held >= 8; held -= 8, bits >>= 8) z += static_cast<char>(bits & 0xFF);
-  };
-  const std::uint64_t length = std::uint64_t{(w + 7) / 8 + 1} * h;  // each row: a filter byte, then its bits
-  code(0b110, 3);  // the last block, fixed codes
-  code(0x30, 8);   // a literal 0
-  std::uint64_t left = length - 1;
-  for (; left >= 258; left -= 258) code(0xC5 << 5, 13);  // length 258, distance 1
-  for (; left > 0; --left) code(0x30, 8);
-  code(0, 7);  // the end of the block
-  if (held > 0) z += static_cast<char>(bits & 0xFF);
-  z += be32((length % 65521) << 16 | 1);  // Adler-32 of zeros
-  return std::string("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", be32(w) + be32(h) + std::string("\x01\0\0\0\0", 5)) +
-         chunk("IDAT", z) + chunk("IEND", "");
 }
 
 // An 8-bit run-length BMP of w × h whose data ends the picture at once: about 1 KB.
@@ -278,14 +214,20 @@ TEST_F(PicturesOnWindows, AMissingOrBrokenFileGivesNothing) {
 }
 
 TEST_F(PicturesOnWindows, APictureDeclaredHugeGivesNoPictureAndNoLargeAllocation) {
-  // Decoded, these take 1.6 to 3 GB and many seconds.
-  const std::pair<const char*, std::string> files[] = {{"huge.png", black_png(20000, 20000)},
-                                                       {"huge.bmp", empty_rle_bmp(20000, 20000)}};
+  // Decoded, these take 0.6 to 3 GB and seconds each. A TIFF reaches the decoder by its content,
+  // whatever its name; so does anything named ".gif" that the player is given.
+  const std::unique_ptr<MediaPlatform> player = make_platform_media();
+  const std::pair<const char*, std::string> files[] = {{"huge.png", zvtest::black_png(20000, 20000)},
+                                                       {"huge.bmp", empty_rle_bmp(20000, 20000)},
+                                                       {"huge.ico", zvtest::icon_holding(zvtest::black_png(20000, 20000))},
+                                                       {"huge-tiff.png", zvtest::clear_rgba_tiff(12000, 12000)}};
   for (const auto& [name, bytes] : files) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
+    std::ofstream(dir / (std::string(name) + ".gif"), std::ios::binary) << bytes;
     const std::size_t before = peak_working_set();
     EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of(name), 40, 40, BLACK, {FitMode::Fill, 100, 50, 50}))
         << name;
+    EXPECT_FALSE(player->decode_gif(path_of((std::string(name) + ".gif").c_str()))) << name;
     EXPECT_LT(peak_working_set() - before, std::size_t{64} << 20) << name;
   }
   // At the side bound a picture is drawn; one pixel past it, a picture and a GIF for the player are not.
@@ -295,7 +237,6 @@ TEST_F(PicturesOnWindows, APictureDeclaredHugeGivesNoPictureAndNoLargeAllocation
   EXPECT_FALSE(platform_pictures().cached_scaled_picture(path_of("too-wide.png"), 8, 8, BLACK, {}));
   write_two_colour_gif(dir / "widest.gif", 16384, 2, RED, BLUE, [](auto x, auto) { return x % 2; });
   write_two_colour_gif(dir / "too-wide.gif", 16385, 2, RED, BLUE, [](auto x, auto) { return x % 2; });
-  const std::unique_ptr<MediaPlatform> player = make_platform_media();
   EXPECT_TRUE(player->decode_gif(path_of("widest.gif")));
   EXPECT_FALSE(player->decode_gif(path_of("too-wide.gif")));
 }
