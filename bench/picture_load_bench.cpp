@@ -1,0 +1,121 @@
+// What a picture costs the bar before it is shown: pictures that declare a huge size in their
+// header (an icon holding a 20000 × 20000 PNG, a 12000 × 12000 RGBA TIFF named ".png"), and a
+// JPEG with stray bytes between its segments, beside a 64 × 64 PNG as the baseline, in one run:
+// 1. In this process, the picture cache's load and scaling into an orb-sized box (each round a
+//    new copy of the file, so that nothing is cached), and how far the peak working set rose.
+//    The peak only rises, so the pictures go from the baseline up: a figure near 0 after a
+//    large one means this picture cost no more than the largest before it.
+// 2. The real program: "--render" of a live game with the picture in the orb, 1280 × 300.
+// Run under Wine as: build/wine-run.sh build/bench/picture_load_bench.exe [ROUNDS]
+#ifdef _WIN32
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "picture_files_win.h"
+#include "program_run_win.h"
+#include "render/pictures.h"
+#include "repo_file.h"
+#include "temp_folder_win.h"
+#include "unicode_text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::size_t peak_working_set() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+double ms_since(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct Picture {
+  const char* label;
+  std::string name;  // the file's name; its content decides what it is
+  std::string bytes;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  zvtest::TempFolder folder(L"picture-bench");
+  const fs::path dir(folder.wide());
+  if (!zvtest::write_picture(dir / "baseline.png", L"image/png", 64, 64, [](std::int32_t x, std::int32_t y) {
+        return 0xFF000080u | static_cast<std::uint32_t>(x * 4) << 16 | static_cast<std::uint32_t>(y * 4) << 8;
+      }) ||
+      !zvtest::write_picture(dir / "plain.jpg", L"image/jpeg", 64, 48, [](std::int32_t x, std::int32_t y) {
+        return 0xFF000080u | static_cast<std::uint32_t>(x * 4) << 16 | static_cast<std::uint32_t>(y * 5) << 8;
+      })) {
+    std::fprintf(stderr, "could not write the pictures\n");
+    return 1;
+  }
+  const auto read = [&](const char* name) {
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string jpeg = read("plain.jpg");
+  const std::size_t after_first = 4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
+  const std::vector<Picture> pictures{
+      {"64 x 64 PNG (baseline)", "baseline.png", read("baseline.png")},
+      {"64 x 48 JPEG", "plain.jpg", jpeg},
+      {"the same JPEG, 8 stray bytes", "padded.jpg",
+       jpeg.substr(0, after_first) + std::string(8, '\0') + jpeg.substr(after_first)},
+      {"icon holding 20000 x 20000 PNG", "huge.ico", zvtest::icon_holding(zvtest::black_png(20000, 20000))},
+      {"12000 x 12000 TIFF named .png", "huge-tiff.png", zvtest::clear_rgba_tiff(12000, 12000)},
+  };
+
+  std::printf("%-32s %10s %12s %12s %8s %10s\n", "picture", "file KB", "load ms", "peak +MB", "shown", "render ms");
+  double baseline_render = 0;
+  const qx::Fit fill{qx::FitMode::Fill, 100, 50, 50};
+  for (const Picture& p : pictures) {
+    std::vector<double> loads, renders;
+    bool shown = false;
+    const std::size_t peak_before = peak_working_set();
+    for (int i = 0; i < rounds; ++i) {
+      const fs::path file = dir / (std::to_string(i) + "-" + p.name);
+      std::ofstream(file, std::ios::binary) << p.bytes;
+      const Clock::time_point start = Clock::now();
+      shown = qx::platform_pictures().cached_scaled_picture(qx::wide_to_utf8(file.wstring()), 56, 56, {20, 20, 20}, fill) != nullptr;
+      loads.push_back(ms_since(start));
+    }
+    const double peak_mb = static_cast<double>(peak_working_set() - peak_before) / (1 << 20);
+    for (int i = 0; i < rounds; ++i) {
+      const Clock::time_point start = Clock::now();
+      const zvtest::ProgramRun run = zvtest::run_program(
+          ZV_EXE_PATH, {"--render", folder.utf8() + "\\frame.bmp", "--lang", "en", "--country", "GB", "--feed",
+                        zv_test::fixture_windows_path("render/live-game.json"), "--size", "1280x300", "--orb-image",
+                        folder.utf8() + "\\0-" + p.name});
+      renders.push_back(ms_since(start));
+      if (run.exit_code != 0) std::fprintf(stderr, "%s: render failed: %s", p.label, run.err.c_str());
+    }
+    const double render = median(renders);
+    if (baseline_render == 0) baseline_render = render;
+    std::printf("%-32s %10.1f %12.2f %12.1f %8s %10.1f  (%.2fx the baseline)\n", p.label, p.bytes.size() / 1024.0,
+                median(loads), peak_mb, shown ? "yes" : "no", render, render / baseline_render);
+  }
+  return 0;
+}
+
+#else
+int main() { return 0; }  // GDI+ and the program: Windows only
+#endif
