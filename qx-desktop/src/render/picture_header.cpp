@@ -25,11 +25,7 @@ class Cursor {
 
   // All `count` bytes (at most WINDOW) at the position, moving past them; false at the end.
   bool bytes(unsigned char* out, std::size_t count) {
-    if (at_ < start_ || at_ + count > start_ + filled_) {
-      start_ = at_;
-      filled_ = std::min(read_(at_, window_.data(), WINDOW), WINDOW);
-      if (count > filled_) return false;
-    }
+    if (!hold(count)) return false;
     std::memcpy(out, window_.data() + (at_ - start_), count);
     at_ += count;
     return true;
@@ -38,11 +34,7 @@ class Cursor {
   // Moves to the next byte of this value at or after the position; false when the file ends first.
   bool find(std::uint8_t value) {
     for (;;) {
-      if (at_ < start_ || at_ >= start_ + filled_) {
-        start_ = at_;
-        filled_ = std::min(read_(at_, window_.data(), WINDOW), WINDOW);
-        if (filled_ == 0) return false;
-      }
+      if (!hold(1)) return false;
       const std::size_t from = static_cast<std::size_t>(at_ - start_);
       const void* hit = std::memchr(window_.data() + from, value, filled_ - from);
       if (hit) {
@@ -54,6 +46,15 @@ class Cursor {
   }
 
  private:
+  // The window holds `count` bytes from the position, read from there when it did not; false
+  // when the file has fewer.
+  bool hold(std::size_t count) {
+    if (at_ >= start_ && at_ + count <= start_ + filled_) return true;
+    start_ = at_;
+    filled_ = std::min(read_(at_, window_.data(), WINDOW), WINDOW);
+    return count <= filled_;
+  }
+
   static constexpr std::size_t WINDOW = 16 * 1024;
   const ReadBytesAt& read_;
   std::array<unsigned char, WINDOW> window_;
