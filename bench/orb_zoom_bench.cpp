@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +16,7 @@
 #include "app/orb_zoom.h"
 #include "render/bar_layout.h"
 #include "render/bar_painter.h"
-#include "render/gdiplus_win.h"
+#include "picture_files_win.h"
 #include "render/repaint.h"
 #include "unicode_text.h"
 
@@ -28,32 +27,12 @@ using Clock = std::chrono::steady_clock;
 
 // A photo-like gradient of w × h pixels as a JPEG file; an empty path on failure.
 std::filesystem::path write_jpeg(const char* name, std::int32_t w, std::int32_t h) {
-  if (!gdiplus_startup_once()) return {};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) {
-      pixels[static_cast<std::size_t>(y) * w + x] =
-          0xFF000000u | static_cast<std::uint32_t>(x * 255 / w) << 16 | static_cast<std::uint32_t>(y * 255 / h) << 8 | 0x60u;
-    }
-  }
-  gdip::Bitmap bitmap;
-  if (gdip::GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()),
-                                      bitmap.put()) != gdip::Ok) {
-    return {};
-  }
-  UINT count = 0, bytes = 0;
-  gdip::GdipGetImageEncodersSize(&count, &bytes);
-  std::vector<unsigned char> memory(bytes);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(memory.data());
-  if (bytes == 0 || gdip::GdipGetImageEncoders(count, bytes, codecs) != gdip::Ok) return {};
   const auto path = std::filesystem::temp_directory_path() / name;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wcscmp(codecs[i].MimeType, L"image/jpeg") == 0 &&
-        gdip::GdipSaveImageToFile(bitmap.get(), path.wstring().c_str(), &codecs[i].Clsid, nullptr) == gdip::Ok) {
-      return path;
-    }
-  }
-  return {};
+  const bool written = zvtest::write_picture(path, L"image/jpeg", w, h, [w, h](std::int32_t x, std::int32_t y) {
+    return 0xFF000000u | static_cast<std::uint32_t>(x * 255 / w) << 16 | static_cast<std::uint32_t>(y * 255 / h) << 8 |
+           0x60u;
+  });
+  return written ? path : std::filesystem::path();
 }
 
 struct NoWindow : WindowPoster {

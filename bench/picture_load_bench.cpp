@@ -74,12 +74,10 @@ int main(int argc, char** argv) {
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
   const std::string jpeg = read("plain.jpg");
-  const std::size_t after_first = 4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
   const std::vector<Picture> pictures{
       {"64 x 64 PNG (baseline)", "baseline.png", read("baseline.png")},
       {"64 x 48 JPEG", "plain.jpg", jpeg},
-      {"the same JPEG, 8 stray bytes", "padded.jpg",
-       jpeg.substr(0, after_first) + std::string(8, '\0') + jpeg.substr(after_first)},
+      {"the same JPEG, 8 stray bytes", "padded.jpg", zvtest::jpeg_with_stray_bytes(jpeg, 8)},
       {"icon holding 20000 x 20000 PNG", "huge.ico", zvtest::icon_holding(zvtest::black_png(20000, 20000))},
       {"12000 x 12000 TIFF named .png", "huge-tiff.png", zvtest::clear_rgba_tiff(12000, 12000)},
   };

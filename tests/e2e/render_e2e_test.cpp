@@ -129,11 +129,9 @@ TEST(RenderProgram, AnOrbPictureIsShownAsItsDecoderShowsItAndOneDeclaredHugeGive
   }));
   // Edited photos may hold stray bytes between segments: here 8 zeros after the first one.
   const std::string jpeg = read_file(dir / "plain.jpg");
-  ASSERT_GT(jpeg.size(), 6u);
-  ASSERT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
-  const std::size_t after_first = 4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
-  std::ofstream(dir / "padded.jpg", std::ios::binary)
-      << jpeg.substr(0, after_first) + std::string(8, '\0') + jpeg.substr(after_first);
+  const std::string padded = zvtest::jpeg_with_stray_bytes(jpeg, 8);
+  ASSERT_EQ(padded.size(), jpeg.size() + 8);
+  std::ofstream(dir / "padded.jpg", std::ios::binary) << padded;
   // Decoded, these take gigabytes and seconds.
   std::ofstream(dir / "huge.ico", std::ios::binary) << zvtest::icon_holding(zvtest::black_png(20000, 20000));
   std::ofstream(dir / "huge-tiff.png", std::ios::binary) << zvtest::clear_rgba_tiff(12000, 12000);

@@ -95,6 +95,15 @@ inline std::string black_png(std::uint32_t w, std::uint32_t h) {
          chunk("IDAT", zlib_of_zeros(length)) + chunk("IEND", "");
 }
 
+// The JPEG with `count` stray zero bytes after its first segment, as edited photos have them
+// (decoders pass over them); the JPEG unchanged when it has no such segment.
+inline std::string jpeg_with_stray_bytes(const std::string& jpeg, std::size_t count) {
+  if (jpeg.size() < 6 || jpeg.compare(0, 3, "\xFF\xD8\xFF") != 0) return jpeg;
+  const std::size_t after_first = 4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
+  if (after_first > jpeg.size()) return jpeg;
+  return jpeg.substr(0, after_first) + std::string(count, '\0') + jpeg.substr(after_first);
+}
+
 // An icon file of one image (a PNG, or a DIB with its info header).
 inline std::string icon_holding(const std::string& image) {
   return std::string("\0\0\x01\0\x01\0\0\0\0\0\x01\0\x20\0", 14) + le_bytes(static_cast<std::uint32_t>(image.size()), 4) +
