@@ -155,20 +155,51 @@ void prefetch_pictures(Guarded<AppState>& state, const std::function<void(std::v
   if (!wanted.empty()) start(std::move(wanted));
 }
 
-void sweep_picture_cache(const std::vector<FolderEntry>& entries, FileOps& files,
-                         std::chrono::system_clock::time_point now) {
+std::vector<std::string> sweep_picture_cache(const std::vector<FolderEntry>& entries, FileOps& files,
+                                             std::chrono::system_clock::time_point now,
+                                             const std::vector<std::string>& keep) {
+  std::vector<std::string> deleted;
   for (const FolderEntry& entry : entries) {
     if (!entry.last_write || *entry.last_write > now) continue;
-    if (now - *entry.last_write > PICTURE_MAX_AGE) files.remove_file(entry.path);
+    if (now - *entry.last_write <= PICTURE_MAX_AGE) continue;
+    if (std::find(keep.begin(), keep.end(), entry.path) != keep.end()) continue;
+    if (files.remove_file(entry.path)) deleted.push_back(entry.path);
   }
+  return deleted;
 }
 
-void picture_cache_sweep_thread() {
-  const std::optional<std::string> folder = picture_cache_folder(environment_variable("LOCALAPPDATA"));
-  if (!folder) return;
-  const std::optional<std::vector<FolderEntry>> entries = list_folder(*folder);
+void sweep_picture_folder(const PictureSweep& how) {
+  if (!how.folder) return;
+  std::vector<std::string> shown;  // at most PICTURE_MAP_LIMIT + 1 paths
+  if (how.state) {
+    how.state->with([&](AppState& s) {
+      for (const auto& [address, path] : s.pictures) shown.push_back(path);
+    });
+  }
+  const std::optional<std::vector<FolderEntry>> entries = how.list(*how.folder);
   if (!entries) return;
-  sweep_picture_cache(*entries, platform_file_ops(), std::chrono::system_clock::now());
+  const std::vector<std::string> deleted = sweep_picture_cache(*entries, *how.files, how.now(), shown);
+  if (deleted.empty() || !how.state) return;
+  const bool dropped = how.state->with([&](AppState& s) {
+    return std::erase_if(s.pictures, [&](const auto& entry) {
+             return std::find(deleted.begin(), deleted.end(), entry.second) != deleted.end();
+           }) > 0;
+  }).value_or(false);
+  if (dropped && how.poster) how.poster->post(WM_APP_DATA);
+}
+
+void picture_sweep_loop(const std::function<void()>& sweep,
+                        const std::function<std::chrono::system_clock::time_point()>& now,
+                        const std::function<void(std::chrono::seconds)>& sleep) {
+  sweep();
+  std::chrono::system_clock::time_point last = now();
+  for (;;) {
+    sleep(PICTURE_SWEEP_WAKE);
+    const std::chrono::system_clock::time_point t = now();
+    if (t - last < PICTURE_SWEEP_INTERVAL && t >= last) continue;
+    sweep();
+    last = t;
+  }
 }
 
 }  // namespace qx

@@ -1,7 +1,7 @@
 // Story pictures, downloaded once over HTTPS into %LOCALAPPDATA%\Zelvarons\pictures and then read
 // from disk by path. A worker fills the state's PictureMap (address to file), the prefetch decides
-// what that worker fetches, and a sweep at start deletes files older than 7 days. The painter
-// never downloads: it draws the file the map names, or nothing.
+// what that worker fetches, and a sweep at start and twice a day deletes files older than 7 days.
+// The painter never downloads: it draws the file the map names, or nothing.
 //
 // A cache file is named by SipHash-1-3 (both keys zero) of the address's UTF-8 bytes followed by
 // one 0xFF byte, as 16 lower-case hex digits plus ".img"; a download is written to the same digits
@@ -31,6 +31,10 @@ inline constexpr std::size_t MAX_PICTURE_BYTES = 8'388'608;
 inline constexpr std::size_t PICTURE_MAP_LIMIT = 64;
 inline constexpr std::size_t PREFETCH_STORIES = 2;
 inline constexpr std::chrono::seconds PICTURE_MAX_AGE{604'800};
+// The sweep runs again once this much wall-clock time has passed; the worker looks every
+// PICTURE_SWEEP_WAKE, because a sleeping laptop stops the clock that a long wait counts.
+inline constexpr std::chrono::seconds PICTURE_SWEEP_INTERVAL{43'200};
+inline constexpr std::chrono::seconds PICTURE_SWEEP_WAKE{3'600};
 
 // The cached file of a picture address, downloading it first when it is not on disk; none on any
 // failure. Blocks for up to the 12 s time-out: call it without any lock held.
@@ -91,14 +95,40 @@ struct FolderEntry {
 // Windows, POSIX elsewhere).
 std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder);
 
-// Deletes, as files, the entries last written more than PICTURE_MAX_AGE before now; entries whose
-// time is unknown or in the future stay. Failures are ignored.
-void sweep_picture_cache(const std::vector<FolderEntry>& entries, FileOps& files,
-                         std::chrono::system_clock::time_point now);
+// Deletes, as files, the entries last written more than PICTURE_MAX_AGE before now, except those
+// in `keep`; entries whose time is unknown or in the future stay. Failures are ignored. Gives the
+// paths it deleted.
+std::vector<std::string> sweep_picture_cache(const std::vector<FolderEntry>& entries, FileOps& files,
+                                             std::chrono::system_clock::time_point now,
+                                             const std::vector<std::string>& keep = {});
 
-// The program's own, on the disk, the platform transport, "LOCALAPPDATA" and APP_STATE; the two
-// that take a window post to it (Windows only, picture_cache_win.cpp).
-void picture_cache_sweep_thread();
+// What one sweep of the cache works with. `list` is list_folder on the disk.
+struct PictureSweep {
+  Guarded<AppState>* state = nullptr;
+  std::optional<std::string> folder;
+  std::function<std::optional<std::vector<FolderEntry>>(std::string_view folder)> list;
+  FileOps* files = nullptr;
+  std::function<std::chrono::system_clock::time_point()> now;
+  std::shared_ptr<WindowPoster> poster;  // none: nobody to tell
+};
+
+// One sweep of the folder. The files that the state's PictureMap names stay, however old, so a
+// picture the bar shows is never taken from under it. A map entry naming a file deleted anyway
+// (a fetch found the old file just before it went) is dropped and the window told, so that the
+// next prefetch fetches it again.
+void sweep_picture_folder(const PictureSweep& how);
+
+// The sweeper's thread body: a sweep at once, then another whenever PICTURE_SWEEP_INTERVAL of
+// wall-clock time has passed (or the clock went back), looking every PICTURE_SWEEP_WAKE; forever.
+[[noreturn]] void picture_sweep_loop(const std::function<void()>& sweep,
+                                     const std::function<std::chrono::system_clock::time_point()>& now,
+                                     const std::function<void(std::chrono::seconds)>& sleep);
+
+// The program's own, on the disk, the platform transport, "LOCALAPPDATA" and APP_STATE; the ones
+// that take a window post to it (Windows only, picture_cache_win.cpp). The sweep thread runs the
+// loop; picture_cache_sweep_once is one sweep of it.
+void picture_cache_sweep_once(WindowHandle window);
+[[noreturn]] void picture_cache_sweep_thread(WindowHandle window);
 void picture_fetch_thread(std::vector<std::string> addresses, WindowHandle window);
 void prefetch_pictures(WindowHandle window);
 

@@ -1,7 +1,8 @@
 // The picture cache's Windows side: listing the cache folder with its files' times, and the
-// workers that report to the bar window.
+// workers that report to the bar window (the fetch worker and the sweeper).
 #include <windows.h>
 
+#include <thread>
 #include <utility>
 
 #include "app/detached_thread.h"
@@ -62,6 +63,22 @@ std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) {
     entries.push_back({join_path(folder, wide_to_utf8(name)), to_time_point(found.ftLastWriteTime)});
   } while (FindNextFileW(find.get(), &found));
   return entries;
+}
+
+void picture_cache_sweep_once(WindowHandle window) {
+  PictureSweep how;
+  how.state = &APP_STATE;
+  how.folder = picture_cache_folder(environment_variable("LOCALAPPDATA"));
+  how.list = list_folder;
+  how.files = &platform_file_ops();
+  how.now = [] { return std::chrono::system_clock::now(); };
+  if (window) how.poster = std::make_shared<Win32WindowPoster>(window);
+  sweep_picture_folder(how);
+}
+
+void picture_cache_sweep_thread(WindowHandle window) {
+  picture_sweep_loop([window] { picture_cache_sweep_once(window); }, [] { return std::chrono::system_clock::now(); },
+                     [](std::chrono::seconds pause) { std::this_thread::sleep_for(pause); });
 }
 
 void picture_fetch_thread(std::vector<std::string> addresses, WindowHandle window) {

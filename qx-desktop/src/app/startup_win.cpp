@@ -122,7 +122,7 @@ int run_bar(const CommandLineOptions& options, AppState state) {
   spawn_teams_fetch();
   spawn_catalog_fetch();
   sync_playback(window);
-  spawn_detached(picture_cache_sweep_thread);
+  spawn_detached([window] { picture_cache_sweep_thread(window); });
   if (const std::optional<std::string> path = program_path()) remove_update_leftovers(*path);
   spawn_detached([window] { refresh_ticker_loop(window); });
   spawn_detached([window] { update_check_loop(window); });

@@ -203,7 +203,7 @@ TEST_F(HttpsPictures, TheSweepDeletesWeekOldFilesByTheirLastWriteTime) {
 
   const std::optional<std::string> saved = environment_variable("LOCALAPPDATA");
   SetEnvironmentVariableW(L"LOCALAPPDATA", local.wide().c_str());
-  picture_cache_sweep_thread();
+  picture_cache_sweep_once(nullptr);
   SetEnvironmentVariableW(L"LOCALAPPDATA", saved ? utf8_to_wide(*saved).c_str() : nullptr);
 
   std::vector<std::string> expected;

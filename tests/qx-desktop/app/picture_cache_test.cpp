@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/feed_slots.h"
+#include "app/state_media.h"
 #include "memory_files.h"
 #include "state_test_helpers.h"
 
@@ -236,19 +238,123 @@ TEST(Prefetch, PicturesAlreadyMappedAreNotFetchedAgain) {
 TEST(Sweep, FilesLastWrittenMoreThanSevenDaysAgoAreDeleted) {
   const auto now = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 50));
   MemoryFiles files;
-  for (const char* name : {"old.img", "old.tmp", "edge.img", "young.img", "future.img", "unknown.img"}) {
+  for (const char* name : {"old.img", "old.tmp", "edge.img", "young.img", "future.img", "unknown.img", "shown.img"}) {
     files.files[name] = "x";
   }
-  sweep_picture_cache({{"old.img", now - 604'801s},
-                       {"old.tmp", now - 604'800s - 1ns},
-                       {"edge.img", now - 604'800s},
-                       {"young.img", now - 604'799s},
-                       {"future.img", now + 1h},
-                       {"unknown.img", std::nullopt}},
-                      files, now);
+  const std::vector<std::string> deleted = sweep_picture_cache({{"old.img", now - 604'801s},
+                                                                {"old.tmp", now - 604'800s - 1ns},
+                                                                {"edge.img", now - 604'800s},
+                                                                {"young.img", now - 604'799s},
+                                                                {"future.img", now + 1h},
+                                                                {"unknown.img", std::nullopt},
+                                                                {"shown.img", now - 30 * 24h}},
+                                                               files, now, {"shown.img"});
+  EXPECT_EQ(deleted, (std::vector<std::string>{"old.img", "old.tmp"}));
   std::vector<std::string> left;
   for (const auto& [name, bytes] : files.files) left.push_back(name);
-  EXPECT_EQ(left, (std::vector<std::string>{"edge.img", "future.img", "unknown.img", "young.img"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"edge.img", "future.img", "shown.img", "unknown.img", "young.img"}));
+}
+
+// A cache folder on the in-memory disk with each file's last-write time, under a clock the test moves.
+struct SweptFolder {
+  MemoryFiles files;
+  std::map<std::string, std::chrono::system_clock::time_point> written;
+  std::chrono::system_clock::time_point now = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 50));
+  std::function<void()> while_listing = [] {};
+
+  void write(const std::string& path, std::chrono::system_clock::duration age = {}) {
+    files.files[path] = JPEG;
+    written[path] = now - age;
+  }
+  PictureSweep sweep(Guarded<AppState>& state, std::shared_ptr<WindowPoster> poster) {
+    PictureSweep how;
+    how.state = &state;
+    how.folder = FOLDER;
+    how.list = [this](std::string_view) {
+      while_listing();
+      std::vector<FolderEntry> entries;
+      for (const auto& [path, bytes] : files.files) entries.push_back({path, written[path]});
+      return std::optional(entries);
+    };
+    how.files = &files;
+    how.now = [this] { return now; };
+    how.poster = std::move(poster);
+    return how;
+  }
+};
+
+struct Stop {};
+
+TEST(Sweep, RunsAtStartAndAgainTwiceADayOfWallClockTime) {
+  struct Case {
+    const char* name;
+    std::vector<std::chrono::hours> clock_steps;  // how far the clock moves during each wake's sleep
+    std::vector<std::size_t> sweeping_wakes;      // after which sleeps a sweep runs (0: at start)
+  } cases[] = {
+      {"an hour a wake", std::vector<std::chrono::hours>(25, 1h), {0, 12, 24}},
+      {"a night asleep counts", {1h, 15h, 1h, 1h}, {0, 2}},
+      {"the clock put back", {1h, -2h, 1h}, {0, 2}},
+  };
+  for (const Case& c : cases) {
+    auto now = std::chrono::system_clock::time_point(24h * 365 * 50);
+    std::size_t wakes = 0;
+    std::vector<std::size_t> swept;
+    std::vector<std::chrono::seconds> sleeps;
+    EXPECT_THROW(picture_sweep_loop([&] { swept.push_back(wakes); }, [&] { return now; },
+                                    [&](std::chrono::seconds s) {
+                                      sleeps.push_back(s);
+                                      if (wakes == c.clock_steps.size()) throw Stop{};
+                                      now += c.clock_steps[wakes++];
+                                    }),
+                 Stop);
+    EXPECT_EQ(swept, c.sweeping_wakes) << c.name;
+    EXPECT_EQ(sleeps, std::vector<std::chrono::seconds>(c.clock_steps.size() + 1, 3'600s)) << c.name;
+  }
+}
+
+TEST(Sweep, WhileTheBarRunsOldPicturesGoButTheShownOneStays) {
+  const QxItem a = story_with_media("a", "image", "https://p/a.jpg");
+  const std::string shown = join_path(FOLDER, picture_file_stem("https://p/a.jpg") + ".img");
+  const std::string old = join_path(FOLDER, picture_file_stem("https://p/old.jpg") + ".img");
+  AppState start = state_with_stories({a});
+  start.pictures["https://p/a.jpg"] = shown;
+  Guarded<AppState> state(std::move(start));
+  SweptFolder folder;
+  folder.write(shown);
+  folder.write(old);
+  const PictureSweep how = folder.sweep(state, std::make_shared<CountingPoster>());
+  std::size_t sweeps = 0;
+  EXPECT_THROW(picture_sweep_loop(
+                   [&] {
+                     sweep_picture_folder(how);
+                     ++sweeps;
+                   },
+                   how.now,
+                   [&](std::chrono::seconds s) {
+                     if (folder.now - folder.written[shown] > 8 * 24h) throw Stop{};
+                     folder.now += s;
+                   }),
+               Stop);
+  EXPECT_EQ(sweeps, 17u);  // at start, then every 12 hours of the 8 days
+  EXPECT_FALSE(folder.files.exists(old));
+  EXPECT_EQ(current_picture_path(*view_snapshot(state)), shown);
+  EXPECT_TRUE(folder.files.exists(shown));
+}
+
+TEST(Sweep, AMapEntryWhoseFileWentAnywayIsDroppedAndFetchedAgain) {
+  // A fetch that found the old file on disk maps it after the sweep read the map.
+  const QxItem a = story_with_media("a", "image", "https://p/a.jpg");
+  const std::string path = join_path(FOLDER, picture_file_stem("https://p/a.jpg") + ".img");
+  Guarded<AppState> state(state_with_stories({a}));
+  SweptFolder folder;
+  folder.write(path, 8 * 24h);
+  folder.while_listing = [&] { state.with([&](AppState& s) { store_picture(s.pictures, "https://p/a.jpg", path); }); };
+  auto poster = std::make_shared<CountingPoster>();
+  sweep_picture_folder(folder.sweep(state, poster));
+  EXPECT_FALSE(folder.files.exists(path));
+  EXPECT_TRUE(view_snapshot(state)->pictures.empty());
+  EXPECT_EQ(poster->posted, std::vector<std::uint32_t>{WM_APP_DATA});
+  EXPECT_EQ(pictures_to_prefetch(*view_snapshot(state)), std::vector<std::string>{"https://p/a.jpg"});
 }
 
 }  // namespace
