@@ -3,7 +3,8 @@
 // tests can use a fake. The real one is WinHTTP (winhttp_client_win.cpp).
 //
 // What every transport guarantees:
-// - a fresh client per request: no connection, cookie, credential or cache survives it;
+// - a fresh client per request: no connection, cookie, credential or cache survives it; every
+//   request, and every hop of a redirect, opens a connection of its own and closes it;
 // - redirects are followed by the transport itself, at most max_redirects hops; a hop from
 //   "https://" to anything that is not "https://" is refused, and plain "http://" is used only
 //   for the loopback address 127.0.0.1 (a local test or update server);

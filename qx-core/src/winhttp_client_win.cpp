@@ -251,12 +251,16 @@ InternetHandle open_session(const std::optional<std::string>& user_agent) {
   return session;
 }
 
-// Requests are made with redirects, cookies and automatic authentication off, and never with
-// the user's Windows credentials.
+// Requests are made with redirects, cookies, automatic authentication and keep-alive off, and
+// never with the user's Windows credentials. Without keep-alive every request (and every hop of a
+// redirect) opens a connection of its own and closes it after the answer: Wine keeps idle
+// connections in a pool that outlives the session, and a server that closes after one answer
+// without saying so would fail the next request sent over one.
 bool restrict_request(HINTERNET request) {
-  DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
+  constexpr DWORD ALWAYS = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_KEEP_ALIVE;
+  DWORD features = ALWAYS | WINHTTP_DISABLE_AUTHENTICATION;
   if (!WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features)) {
-    features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES;
+    features = ALWAYS;
     if (!WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features)) return false;
   }
   DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;

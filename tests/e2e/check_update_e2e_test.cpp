@@ -59,6 +59,13 @@ TEST_F(CheckUpdateProgram, UpToDateAndNewer) {
   EXPECT_EQ(server_.requests().back().target, "/update/windows.json.sig");
 }
 
+TEST_F(CheckUpdateProgram, AServiceThatClosesEveryConnectionAfterOneAnswerOffersTheUpdate) {
+  server_.close_without_notice();
+  publish(notice("0.5.0"));
+  expect_line(run(), R"({"available":"0.5.0","running":"0.4.0"})", 0);
+  EXPECT_EQ(server_.connection_count(), 2u);  // the notice, then its signature
+}
+
 TEST_F(CheckUpdateProgram, RefusalsArePrintedWithExitCodeOne) {
   struct Case {
     std::string notice;

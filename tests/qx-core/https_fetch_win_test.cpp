@@ -138,6 +138,18 @@ TEST_F(Https, ARedirectChainAcrossHttpsServersIsFollowed) {
                                  other.url("/moved") + ")");
 }
 
+TEST_F(Https, EveryRequestAndEveryRedirectHopHasAConnectionOfItsOwn) {
+  server.close_without_notice();  // answers one request per connection, without "Connection: close"
+  server.route("/hop", redirect_to(302, "/feed"));
+  server.route("/feed", answer("<rss/>"));
+  for (const char* target : {"/feed", "/hop", "/feed"}) {
+    HttpResponse r = get(front.url(target));
+    ASSERT_TRUE(r.ok()) << target << ": " << r.error_text;
+    EXPECT_EQ(r.body, "<rss/>");
+  }
+  EXPECT_EQ(server.connection_count(), 4u);
+}
+
 // --- bodies -----------------------------------------------------------------------------------
 
 TEST_F(Https, TheSizeLimitHoldsWhateverTheFraming) {

@@ -213,6 +213,33 @@ TEST_F(Transport, ARedirectToAnotherLoopbackPortIsFollowed) {
   EXPECT_EQ(r.final_url, other.url("/there"));
 }
 
+// --- connections ------------------------------------------------------------------------------
+
+// A server that answers one request per connection and closes without "Connection: close" breaks
+// any client that keeps a connection for its next request, or for the next hop of a redirect.
+TEST_F(Transport, EveryRequestAndEveryRedirectHopHasAConnectionOfItsOwn) {
+  server.close_without_notice();
+  chain(server, 2);
+  ServedResponse chunked = answer("chunked");
+  chunked.framing = Framing::Chunked;
+  server.route("/chunked", chunked);
+  server.route("/length", answer("length"));
+  server.route("/big", answer(std::string(5000, 'b')));
+  const struct {
+    const char* target;
+    std::size_t limit;
+    std::string body;
+  } cases[] = {{"/length", 100, "length"}, {"/chunked", 100, "chunked"}, {"/big", 10, std::string(11, 'b')},
+               {"/length", 100, "length"}, {"/r0", 100, "end"},          {"/length", 100, "length"}};
+  for (const auto& c : cases) {
+    HttpResponse r = fetch(request_for(server.url(c.target), c.limit));
+    ASSERT_TRUE(r.ok()) << c.target << ": " << r.error_text;
+    EXPECT_EQ(r.body, c.body) << c.target;
+  }
+  EXPECT_EQ(server.request_count(), 8u);
+  EXPECT_EQ(server.connection_count(), 8u);
+}
+
 // --- the overall deadline ---------------------------------------------------------------------
 
 TEST_F(Transport, AServerThatNeverAnswersHitsTheDeadline) {

@@ -11,6 +11,7 @@ namespace zvtest {
 namespace {
 
 constexpr std::size_t MAX_REQUEST_HEAD = 64 * 1024;
+constexpr auto CLIENT_PATIENCE = std::chrono::seconds(30);  // how long a silent close waits for the client
 
 const char* reason_phrase(int status) {
   switch (status) {
@@ -186,6 +187,31 @@ std::size_t LocalHttpServer::request_count() const {
   return received_.size();
 }
 
+std::size_t LocalHttpServer::connection_count() const {
+  std::lock_guard lock(mutex_);
+  return connections_;
+}
+
+void LocalHttpServer::close_without_notice() {
+  std::lock_guard lock(mutex_);
+  close_without_notice_ = true;
+}
+
+void LocalHttpServer::await_client(std::uintptr_t client) {
+  const auto until = std::chrono::steady_clock::now() + CLIENT_PATIENCE;
+  while (std::chrono::steady_clock::now() < until) {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) return;
+    }
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(client), &readable);
+    timeval step{0, 100'000};
+    if (select(0, &readable, nullptr, nullptr, &step) != 0) return;
+  }
+}
+
 bool LocalHttpServer::pause(std::chrono::milliseconds d) {
   std::unique_lock lock(mutex_);
   return !stop_cv_.wait_for(lock, d, [this] { return stopping_; });
@@ -200,6 +226,7 @@ void LocalHttpServer::accept_loop() {
       return;
     }
     auto client = static_cast<std::uintptr_t>(c);
+    ++connections_;
     clients_.push_back(client);
     workers_.emplace_back([this, client] { serve(client); });
   }
@@ -221,9 +248,11 @@ void LocalHttpServer::serve(std::uintptr_t client) {
   };
 
   std::optional<std::pair<std::string, std::chrono::milliseconds>> drip_all;
+  bool silent = false;
   {
     std::lock_guard lock(mutex_);
     drip_all = drip_all_;
+    silent = close_without_notice_;
   }
   if (drip_all) {
     drip(client, drip_all->first, drip_all->second);
@@ -271,7 +300,8 @@ void LocalHttpServer::serve(std::uintptr_t client) {
   for (const auto& [k, v] : r.headers) out += k + ": " + v + "\r\n";
   if (r.framing == Framing::ContentLength) out += "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
   if (r.framing == Framing::Chunked) out += "Transfer-Encoding: chunked\r\n";
-  out += "Connection: close\r\n\r\n";
+  if (!silent) out += "Connection: close\r\n";
+  out += "\r\n";
   const bool head_sent = r.head_drip_interval.count() > 0 ? drip(client, out, r.head_drip_interval) : send_all(s, out);
   if (!head_sent) return finish();
 
@@ -287,6 +317,7 @@ void LocalHttpServer::serve(std::uintptr_t client) {
     if (!sent) return finish();
   }
   if (r.framing == Framing::Chunked && !r.close_after) send_all(s, "0\r\n\r\n");
+  if (silent && r.framing != Framing::CloseDelimited && !r.close_after) await_client(client);
   finish();
 }
 

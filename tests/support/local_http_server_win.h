@@ -1,7 +1,9 @@
 // A small HTTP/1.1 server on 127.0.0.1 that a test runs inside its own process (a Winsock
 // thread), with scripted answers: any status and headers, redirects, bodies with a
 // Content-Length, chunked or ended by closing, stalls before the headers, slow drips, bodies cut
-// short, and raw bytes for broken answers. Every request it receives is recorded.
+// short, and raw bytes for broken answers. Every request it receives and every connection it
+// accepts are counted. It answers one request per connection and then closes, saying so with
+// "Connection: close" unless told to close without notice.
 //
 //   zvtest::LocalHttpServer server;
 //   server.route("/feed", zvtest::answer(rss, {{"Content-Type", "application/rss+xml"}}));
@@ -76,14 +78,21 @@ class LocalHttpServer {
   // read first: a server that trickles its side of a TLS handshake, say.
   void drip_to_every_connection(std::string bytes, std::chrono::milliseconds interval);
 
+  // From now on answers leave out "Connection: close", and the connection is closed only once the
+  // client sends more on it or hangs up: a client that keeps it for its next request finds it
+  // closed just as that request goes out.
+  void close_without_notice();
+
   std::vector<ReceivedRequest> requests() const;
   std::size_t request_count() const;
+  std::size_t connection_count() const;
 
  private:
   void accept_loop();
   void serve(std::uintptr_t client);
   bool pause(std::chrono::milliseconds d);  // false when the server is stopping
   bool drip(std::uintptr_t client, std::string_view bytes, std::chrono::milliseconds interval);
+  void await_client(std::uintptr_t client);
 
   std::uintptr_t listener_;
   std::uint16_t port_ = 0;
@@ -92,6 +101,8 @@ class LocalHttpServer {
   bool stopping_ = false;
   std::map<std::string, Handler> routes_;
   std::optional<std::pair<std::string, std::chrono::milliseconds>> drip_all_;
+  bool close_without_notice_ = false;
+  std::size_t connections_ = 0;
   std::vector<ReceivedRequest> received_;
   std::vector<std::uintptr_t> clients_;
   std::vector<std::thread> workers_;
