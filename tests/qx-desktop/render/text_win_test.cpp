@@ -90,6 +90,7 @@ TEST_F(TextOnSurface, DrawsEveryScriptWithRealGlyphs) {
       {"Korean", "안녕하세요", "감사합니다"},
       {"Thai", "สวัสดี", "ขอบคุณ"},
       {"Devanagari", "नमस्ते", "धन्यवाद"},
+      {"Telugu", "తెలుగు", "నమస్తే"},
   };
   TextStyle style;
   style.size = 24;
