@@ -151,6 +151,35 @@ TEST(RenderProgram, AnOrbPictureIsShownAsItsDecoderShowsItAndOneDeclaredHugeGive
   EXPECT_TRUE(frame_with("huge-tiff.png") == fallback);
 }
 
+// The status under the feed's title is 12 px text in a 17 px box, lower than a line of the
+// Devanagari and Telugu fonts: it shows all the same.
+TEST(RenderProgram, TheStatusUnderTheFeedTitleShowsInEveryLanguage) {
+  for (const char* lang : {"en", "hi", "te"}) {
+    Frame f = render({"--feed", fixture("news-story.json"), "--size", "1200x140", "--left", "team", "--lang", lang});
+    ASSERT_EQ(f.run.exit_code, 0u) << lang << ": " << f.run.err;
+    ASSERT_EQ(f.height(), 80) << lang;
+    // The status box starts 18 px in, 27 px below the card's top (28 px down the frame), and is
+    // 17 px high; the brand side behind it shades from top to bottom only, so every row's colour
+    // is that of its pixel 4 px in.
+    const auto pixel = [&](std::int32_t x, std::int32_t y) {
+      return 54 + (static_cast<std::size_t>(y) * 1200u + static_cast<std::size_t>(x)) * 4u;
+    };
+    int ink = 0;
+    for (std::int32_t y = 55; y < 72; ++y) {
+      for (std::int32_t x = 18; x < 100; ++x) {
+        for (std::size_t c = 0; c < 3; ++c) {
+          if (std::abs(static_cast<unsigned char>(f.bytes[pixel(x, y) + c]) -
+                       static_cast<unsigned char>(f.bytes[pixel(4, y) + c])) > 40) {
+            ++ink;
+            break;
+          }
+        }
+      }
+    }
+    EXPECT_GE(ink, 40) << lang;
+  }
+}
+
 // --- frames compared with references ---
 
 // GDI+ anti-aliasing and font hinting differ a little between Wine builds and font packages,

@@ -75,7 +75,9 @@ TextPlan plan_text(std::string_view text, const Rect& box, const TextStyle& styl
   plan.bold = style.weight == 2 || (style.weight == 1 && has_script_family(plan.script));
   plan.rendering_hint = style.weight == 3 ? TEXT_HINT_ANTI_ALIAS_GRID_FIT : TEXT_HINT_ANTI_ALIAS;
   const bool one_line = style.lines == 1;
-  plan.format_flags = FORMAT_LINE_LIMIT | (one_line ? FORMAT_NO_WRAP : 0) |
+  // The line limit drops a line that does not fit its box whole, and the Indic fonts' lines are
+  // taller than the boxes of small one-line texts: one line is drawn anyway, centred and clipped.
+  plan.format_flags = (one_line ? FORMAT_NO_WRAP : FORMAT_LINE_LIMIT) |
                       (plan.script == ScriptClass::RightToLeft ? FORMAT_DIRECTION_RIGHT_TO_LEFT : 0);
   plan.align = style.align;
   plan.line_align = one_line ? 1 : 0;
@@ -92,6 +94,14 @@ TextPlan plan_text(std::string_view text, const Rect& box, const TextStyle& styl
 
 std::int32_t ceil_extent(float value) {
   return value > 0.0f ? saturate_i32(std::ceil(value)) : 0;
+}
+
+TextSize measured_size(const TextPlan& plan, float width, float height) {
+  TextSize size{ceil_extent(width), ceil_extent(height)};
+  const std::int32_t box_height = ceil_extent(plan.box_height);
+  const bool one_line = (plan.format_flags & FORMAT_NO_WRAP) != 0;
+  if (one_line && size.width > 0 && (size.height == 0 || size.height > box_height)) size.height = box_height;
+  return size;
 }
 
 }  // namespace qx

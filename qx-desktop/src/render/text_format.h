@@ -22,7 +22,7 @@ struct TextPlan {
   std::wstring_view family;
   bool bold = false;
   std::int32_t rendering_hint = TEXT_HINT_ANTI_ALIAS;
-  std::int32_t format_flags = FORMAT_LINE_LIMIT;
+  std::int32_t format_flags = FORMAT_NO_WRAP;
   std::int32_t align = 0;       // 0 near, 1 centre, 2 far
   std::int32_t line_align = 1;  // centre for one line, near for several
   float box_x = 0, box_y = 0, box_width = 0, box_height = 0;
@@ -35,5 +35,8 @@ TextPlan plan_text(std::string_view text, const Rect& box, const TextStyle& styl
 
 // Whole pixels from a measured extent: rounded up, saturated, NaN and negatives giving 0.
 std::int32_t ceil_extent(float value);
+// The size of a measured bounding box in whole pixels. One line is clipped to its box, so a line
+// taller than the box takes the box's height (GDI+ may report it 0 high, as Wine's does).
+TextSize measured_size(const TextPlan& plan, float width, float height);
 
 }  // namespace qx

@@ -192,7 +192,13 @@ class GdiplusText final : public TextRenderer {
     if (draw) before = cache.memo.pixels_under(box, pixels);
     {
       Graphics graphics;
-      if (GdipCreateFromHDC(dc, graphics.put()) != Ok) return {};
+      // Nothing may land outside the box: a line taller than its box would spill over its
+      // neighbours, and repaints put back only the box's pixels.
+      if (GdipCreateFromHDC(dc, graphics.put()) != Ok ||
+          GdipSetClipRectI(graphics.get(), box.left, box.top, box.width(), box.height(), Gdiplus::CombineModeReplace) !=
+              Ok) {
+        return {};
+      }
       GdipSetTextRenderingHint(graphics.get(), static_cast<Gdiplus::TextRenderingHint>(job.plan.rendering_hint));
       const std::wstring wide = render_to_wide_nul(text);
       const INT length = wide.size() - 1 > INT_MAX ? INT_MAX : static_cast<INT>(wide.size() - 1);
@@ -205,7 +211,7 @@ class GdiplusText final : public TextRenderer {
                               &lines) != Ok) {
           return {};
         }
-        known = TextSize{ceil_extent(bounds.Width), ceil_extent(bounds.Height)};
+        known = measured_size(job.plan, bounds.Width, bounds.Height);
         cache.memo.remember_size(job, *known);
       }
       if (!draw) return *known;

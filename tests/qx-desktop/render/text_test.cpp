@@ -89,11 +89,11 @@ TEST(TextPlan, FormatFlagsAndAlignmentFollowLinesAndDirection) {
   TextStyle one;
   one.align = 2;
   const TextPlan latin = plan_text("Hello", box, one);
-  EXPECT_EQ(latin.format_flags, 0x2000 | 0x1000);
+  EXPECT_EQ(latin.format_flags, 0x1000);  // no line limit: a line taller than its box is still drawn
   EXPECT_EQ(latin.line_align, 1);
   EXPECT_EQ(latin.align, 2);
   EXPECT_EQ(latin.rendering_hint, 4);
-  EXPECT_EQ(plan_text("שלום", box, one).format_flags, 0x2000 | 0x1000 | 0x1);
+  EXPECT_EQ(plan_text("שלום", box, one).format_flags, 0x1000 | 0x1);
 
   TextStyle two;
   two.lines = 2;
@@ -143,6 +143,26 @@ TEST(CeilExtent, RoundsUpAndSaturates) {
   EXPECT_EQ(ceil_extent(-2.5f), 0);
   EXPECT_EQ(ceil_extent(std::numeric_limits<float>::quiet_NaN()), 0);
   EXPECT_EQ(ceil_extent(1e20f), INT32_MAX);
+}
+
+// One line is clipped to its box, so it is never reported higher than the box, nor 0 high when
+// it has a width; wrapped text is reported as measured.
+TEST(MeasuredSize, OneLineTallerThanItsBoxTakesTheBoxHeight) {
+  struct Case {
+    std::int32_t lines;
+    float width, height;
+    TextSize expected;
+  };
+  const Case cases[] = {
+      {1, 74.2f, 12.5f, {75, 13}}, {1, 75.0f, 0.0f, {75, 17}}, {1, 75.0f, 19.0f, {75, 17}},
+      {1, 0.0f, 0.0f, {0, 0}},     {2, 75.0f, 0.0f, {75, 0}},  {2, 75.0f, 19.0f, {75, 19}},
+  };
+  for (const Case& c : cases) {
+    TextStyle style;
+    style.lines = c.lines;
+    EXPECT_EQ(measured_size(plan_text("x", {0, 10, 100, 27}, style), c.width, c.height), c.expected)
+        << c.lines << ' ' << c.width << ' ' << c.height;
+  }
 }
 
 TEST(ToWideNul, EndsInOneZeroUnitAndReplacesInvalidBytes) {

@@ -90,6 +90,7 @@ TEST_F(TextOnSurface, DrawsEveryScriptWithRealGlyphs) {
       {"Korean", "안녕하세요", "감사합니다"},
       {"Thai", "สวัสดี", "ขอบคุณ"},
       {"Devanagari", "नमस्ते", "धन्यवाद"},
+      {"Telugu", "తెలుగు", "నమస్తే"},
   };
   TextStyle style;
   style.size = 24;
@@ -154,6 +155,34 @@ TEST_F(TextOnSurface, TwoLinesAtSixteenPixelsAreAtMost44High) {
   EXPECT_LE(ink.max_y, 45);
 }
 
+// The status under a feed's title is 12 px text in a 17 px box, and the Indic fonts' lines are
+// taller than that: such a line is drawn all the same, as the middle rows of the same line set
+// in a box high enough for it.
+TEST_F(TextOnSurface, OneLineTallerThanItsBoxIsItsMiddleCutOut) {
+  struct Case {
+    const char* text;
+    std::int32_t size, box_height;
+  };
+  const Case cases[] = {{"अभी अपडेट हुआ", 12, 16}, {"Wgjpq Hello", 30, 14}, {"नमस्ते", 40, 10}};
+  for (const Case& c : cases) {
+    TextStyle style;
+    style.size = c.size;
+    const Ink whole = draw(c.text, style, {10, 0, 300, H});
+    const std::int32_t top = (H - c.box_height) / 2;
+    const Ink cut = draw(c.text, style, {10, top, 300, top + c.box_height});
+    EXPECT_GT(cut.count, 0) << c.text;
+    EXPECT_EQ(last.height, c.box_height) << c.text;
+    EXPECT_GT(last.width, 0) << c.text;
+    for (std::int32_t y = 0; y < H; ++y) {
+      const bool inside = y >= top && y < top + c.box_height;
+      for (std::int32_t x = 0; x < W; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y) * W + x;
+        ASSERT_EQ(cut.pixels[i], inside ? whole.pixels[i] : 0u) << c.text << " at " << x << ',' << y;
+      }
+    }
+  }
+}
+
 TEST_F(TextOnSurface, AnEmptyTextOrBoxGivesNothing) {
   TextStyle style;
   EXPECT_EQ(draw("", style).count, 0);
@@ -180,6 +209,8 @@ const Placed PLACED[] = {
     {"Right side", {200, 34, 330, 62}, {16, BLACK, 2, 1, 2}},
     {"Hanging off the right edge of the surface", {400, 40, 600, 70}, {18, WHITE, 0, 1, 0}},
     {"Wgjpq tight box", {20, 36, 180, 63}, {22, {250, 200, 40}, 1, 1, 1}},
+    {"Wgjpq lower than its line", {190, 2, 290, 14}, {26, WHITE, 0, 1, 0}},
+    {"अभी अपडेट हुआ", {330, 46, 470, 63}, {12, {200, 200, 210}, 0, 1, 0}},
 };
 
 std::vector<std::uint32_t> patterned(std::int32_t shift) {
