@@ -397,6 +397,10 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
   const std::string png_with_text = png + png_chunk("iCCP", 65536) + png_chunk("zTXt", 20000) +
                                     png_chunk("iTXt", 100000, std::string("XML:com.adobe.xmp\0\0\0", 20)) +
                                     png_chunk("iTXt", MAX_PNG_COMPRESSED_TEXT_BYTES - 20000, compressed_itxt);
+  // The directory at 4 overlaps the header: read from there, it would hold 640 × 480.
+  const std::string tiff_inside_header = std::string("II*\0\x04\0\0\0", 8) + std::string(10, 'x') +
+                                         tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(10, 24) +
+                                         std::string(12, '\0');
   struct Case {
     const char* name;
     std::string bytes;
@@ -439,6 +443,7 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"icon holding a png", icon_file({png_header(256, 256)}), K::Icon, 256, 256},
       {"icon holding a dib", icon_file({icon_dib(48, 96)}), K::Icon, 48, 48},
       {"icon holding a dib of the oldest kind", icon_file({le(12, 4) + le(32, 2) + le(64, 2) + le(1, 2) + le(1, 2)}), K::Icon, 32, 32},
+      {"icon whose image is shorter than an info header", icon_file({icon_dib(48, 96).substr(0, 11)}), K::Icon, {}, {}},
       {"cursor", icon_file({icon_dib(32, 64)}, 2), K::Unknown, {}, {}},
       {"icon whose later image is the largest", icon_file({icon_dib(16, 32), png_header(20000, 20000), icon_dib(32, 64)}), K::Icon, 20000, 20000},
       {"icon whose images differ in shape", icon_file({icon_dib(300, 20), icon_dib(10, 800)}), K::Icon, 300, 400},
@@ -460,6 +465,8 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"tiff whose SSHORT width is negative", tiff_file(false, {{256, 8, 1, 0xFFC0}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
       {"tiff whose SLONG length is negative", tiff_file(false, {{256, 3, 1, 640}, {257, 9, 1, 0xFFFFFE20}}), K::Tiff, {}, {}},
       {"tiff whose width is an IFD", tiff_file(false, {{256, 13, 1, 640}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      // Decoders differ in which of a repeated tag they take: the larger counts.
+      {"tiff whose sides are repeated", tiff_file(false, {{256, 3, 1, 640}, {256, 3, 1, 700}, {257, 3, 1, 500}, {257, 3, 1, 480}}), K::Tiff, 700, 500},
       {"tiff without its length", tiff_file(false, {{256, 3, 1, 640}}), K::Tiff, {}, {}},
       {"tiff whose width is a RATIONAL", tiff_file(false, {{256, 5, 1, 8}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
       // A decoder fills whole tiles: together at most 4 times the picture, or 4 Mi pixels.
@@ -475,7 +482,7 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"tiff whose width has two values", tiff_file(false, {{256, 3, 2, 640}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
       {"tiff cut in its directory", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(0, 24), K::Tiff, {}, {}},
       {"tiff whose directory lies past the file", std::string("II*\0\xFF\0\0\0", 8), K::Tiff, {}, {}},
-      {"tiff whose directory overlaps its start", std::string("MM\0*\0\0\0\x02", 8) + std::string(20, '\x01'), K::Tiff, {}, {}},
+      {"tiff whose directory overlaps its start", tiff_inside_header, K::Tiff, {}, {}},
       {"emf", le(1, 4) + le(108, 4) + std::string(32, '\0') + " EMF", K::Unknown, {}, {}},
       {"text", "<html>", K::Unknown, {}, {}},
       {"nothing", "", K::Unknown, {}, {}},
@@ -723,6 +730,24 @@ TEST(WorkingCopies, ARewrittenFileAndFailingFilesTakeNoGoodCopysPlace) {
   // Five files that fail are remembered without pushing any of the four copies out.
   for (const char* name : {"x1", "x2", "x3", "x4", "x5", "x1", "a", "b", "c", "d"}) ask(name);
   for (const char* name : {"a", "b", "c", "d", "x1"}) EXPECT_EQ(files.decodes[name], name[0] == 'a' ? 2 : 1) << name;
+}
+
+TEST(WorkingCopies, TheLast16FilesThatFailedAreRemembered) {
+  FakeDecoder files;
+  const auto name = [](int i) { return std::to_string(i) + ".png"; };
+  for (int i = 0; i <= 16; ++i) files.header_bytes[name(i)] = png_header(64, 64);
+  WorkingCopies copies = files.copies();
+  const auto ask = [&](int i) { copies.scale(name(i), 8, 8, PAD, fit_of(FitMode::Fill)); };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 16; ++i) ask(i);
+  }
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(files.decodes[name(i)], 1) << name(i);
+  // A seventeenth pushes out the least recently used.
+  ask(16);
+  ask(0);
+  ask(15);
+  EXPECT_EQ(files.decodes[name(0)], 2);
+  EXPECT_EQ(files.decodes[name(15)], 1);
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------
