@@ -1,10 +1,12 @@
 // What a picture costs the bar before it is shown: pictures that declare a huge size in their
-// header (an icon holding a 20000 × 20000 PNG, a 12000 × 12000 RGBA TIFF named ".png"), and a
-// JPEG with stray bytes between its segments, beside a 64 × 64 PNG as the baseline, in one run:
+// header (an icon holding a 20000 × 20000 PNG, a 12000 × 12000 RGBA TIFF named ".png"), pictures
+// that declare a small one but cost far more (a 64 × 64 TIFF in one 16384 × 16384 tile, a 64 × 64
+// PNG with text that inflates to 512 MB, a 4096 × 4096 progressive JPEG with 3,000 scans), and a
+// JPEG with stray bytes between its segments, each beside its plain counterpart, in one run:
 // 1. In this process, the picture cache's load and scaling into an orb-sized box (each round a
 //    new copy of the file, so that nothing is cached), and how far the peak working set rose.
-//    The peak only rises, so the pictures go from the baseline up: a figure near 0 after a
-//    large one means this picture cost no more than the largest before it.
+//    The peak only rises, so the pictures go from the baseline up, the largest plain one last: a
+//    figure near 0 after a large one means this picture cost no more than the largest before it.
 // 2. The real program: "--render" of a live game with the picture in the orb, 1280 × 300.
 // Run under Wine as: build/wine-run.sh build/bench/picture_load_bench.exe [ROUNDS]
 #ifdef _WIN32
@@ -52,6 +54,7 @@ struct Picture {
   const char* label;
   std::string name;  // the file's name; its content decides what it is
   std::string bytes;
+  std::size_t beside = 0;  // the plain counterpart, by its place in the list
 };
 
 }  // namespace
@@ -74,16 +77,24 @@ int main(int argc, char** argv) {
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
   const std::string jpeg = read("plain.jpg");
+  const std::string png = read("baseline.png");
   const std::vector<Picture> pictures{
-      {"64 x 64 PNG (baseline)", "baseline.png", read("baseline.png")},
+      {"64 x 64 PNG (baseline)", "baseline.png", png},
       {"64 x 48 JPEG", "plain.jpg", jpeg},
-      {"the same JPEG, 8 stray bytes", "padded.jpg", zvtest::jpeg_with_stray_bytes(jpeg, 8)},
+      {"the same JPEG, 8 stray bytes", "padded.jpg", zvtest::jpeg_with_stray_bytes(jpeg, 8), 1},
       {"icon holding 20000 x 20000 PNG", "huge.ico", zvtest::icon_holding(zvtest::black_png(20000, 20000))},
       {"12000 x 12000 TIFF named .png", "huge-tiff.png", zvtest::clear_rgba_tiff(12000, 12000)},
+      {"64 x 64 TIFF, 16384 x 16384 tile", "huge-tile.png", zvtest::clear_rgba_tiff(64, 64, 16384, 16384)},
+      {"the PNG, text of 512 MB", "huge-text.png", zvtest::png_with_text(png, zvtest::zlib_of_zeros(512u << 20))},
+      {"4096 x 4096 JPEG, 3,000 scans", "scans.jpg", zvtest::grey_progressive_jpeg(4096, 4096, 3000), 8},
+      {"4096 x 4096 progressive JPEG", "progressive.jpg", zvtest::grey_progressive_jpeg(4096, 4096, 0), 8},
   };
 
-  std::printf("%-32s %10s %12s %12s %8s %10s\n", "picture", "file KB", "load ms", "peak +MB", "shown", "render ms");
-  double baseline_render = 0;
+  struct Figures {
+    double load_ms, peak_mb, render_ms;
+    bool shown;
+  };
+  std::vector<Figures> figures;
   const qx::Fit fill{qx::FitMode::Fill, 100, 50, 50};
   for (const Picture& p : pictures) {
     std::vector<double> loads, renders;
@@ -102,14 +113,22 @@ int main(int argc, char** argv) {
       const zvtest::ProgramRun run = zvtest::run_program(
           ZV_EXE_PATH, {"--render", folder.utf8() + "\\frame.bmp", "--lang", "en", "--country", "GB", "--feed",
                         zv_test::fixture_windows_path("render/live-game.json"), "--size", "1280x300", "--orb-image",
-                        folder.utf8() + "\\0-" + p.name});
+                        folder.utf8() + "\\0-" + p.name},
+          std::chrono::minutes(10));
       renders.push_back(ms_since(start));
       if (run.exit_code != 0) std::fprintf(stderr, "%s: render failed: %s", p.label, run.err.c_str());
     }
-    const double render = median(renders);
-    if (baseline_render == 0) baseline_render = render;
-    std::printf("%-32s %10.1f %12.2f %12.1f %8s %10.1f  (%.2fx the baseline)\n", p.label, p.bytes.size() / 1024.0,
-                median(loads), peak_mb, shown ? "yes" : "no", render, render / baseline_render);
+    figures.push_back({median(loads), peak_mb, median(renders), shown});
+  }
+
+  std::printf("%-34s %10s %12s %12s %8s %10s\n", "picture", "file KB", "load ms", "peak +MB", "shown", "render ms");
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const Picture& p = pictures[i];
+    const Figures& f = figures[i];
+    std::printf("%-34s %10.1f %12.2f %12.1f %8s %10.1f", p.label, p.bytes.size() / 1024.0, f.load_ms, f.peak_mb,
+                f.shown ? "yes" : "no", f.render_ms);
+    if (p.beside != i) std::printf("  (%.2fx %s)", f.render_ms / figures[p.beside].render_ms, pictures[p.beside].label);
+    std::printf("\n");
   }
   return 0;
 }

@@ -132,9 +132,14 @@ TEST(RenderProgram, AnOrbPictureIsShownAsItsDecoderShowsItAndOneDeclaredHugeGive
   const std::string padded = zvtest::jpeg_with_stray_bytes(jpeg, 8);
   ASSERT_EQ(padded.size(), jpeg.size() + 8);
   std::ofstream(dir / "padded.jpg", std::ios::binary) << padded;
-  // Decoded, these take gigabytes and seconds.
-  std::ofstream(dir / "huge.ico", std::ios::binary) << zvtest::icon_holding(zvtest::black_png(20000, 20000));
-  std::ofstream(dir / "huge-tiff.png", std::ios::binary) << zvtest::clear_rgba_tiff(12000, 12000);
+  // Decoded, these take gigabytes or a minute; the last three declare a small size.
+  const std::pair<const char*, std::string> costly[] = {
+      {"huge.ico", zvtest::icon_holding(zvtest::black_png(20000, 20000))},
+      {"huge-tiff.png", zvtest::clear_rgba_tiff(12000, 12000)},
+      {"huge-tile.png", zvtest::clear_rgba_tiff(64, 64, 16384, 16384)},
+      {"huge-text.png", zvtest::png_with_text(zvtest::black_png(64, 64), zvtest::zlib_of_zeros(512u << 20))},
+      {"scans.jpg", zvtest::grey_progressive_jpeg(4096, 4096, 3000)}};
+  for (const auto& [name, bytes] : costly) std::ofstream(dir / name, std::ios::binary) << bytes;
 
   const auto frame_with = [&](const char* name) {
     Frame f = render({"--feed", fixture("news-story.json"), "--size", "720x140", "--orb", "XL", "--orb-image",
@@ -147,8 +152,7 @@ TEST(RenderProgram, AnOrbPictureIsShownAsItsDecoderShowsItAndOneDeclaredHugeGive
   ASSERT_FALSE(fallback.empty());
   EXPECT_FALSE(plain == fallback) << "the JPEG is shown";
   EXPECT_TRUE(frame_with("padded.jpg") == plain);
-  EXPECT_TRUE(frame_with("huge.ico") == fallback);
-  EXPECT_TRUE(frame_with("huge-tiff.png") == fallback);
+  for (const auto& [name, bytes] : costly) EXPECT_TRUE(frame_with(name) == fallback) << name;
 }
 
 // The status under the feed's title is 12 px text in a 17 px box, lower than a line of the

@@ -3,6 +3,7 @@
 // programs that link the program's library (GDI+ is started through it).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -59,40 +60,75 @@ inline std::string le_bytes(std::uint32_t v, int n) {
   return out;
 }
 
-// A zlib stream of `length` zero bytes in one fixed-code deflate block: a literal 0, then copies
-// of the 258 bytes before, 13 bits each.
+// A zlib stream of `length` (at least 1) zero bytes in one deflate block with codes of its own, as
+// the best compressors write it: a literal 0, then copies of the 258 bytes before, 2 bits each.
+// 1 GiB takes 1 MB.
 inline std::string zlib_of_zeros(std::uint64_t length) {
   std::string z = "\x78\x01";
   std::uint32_t bits = 0;
   int held = 0;
-  const auto code = [&](std::uint32_t c, int n) {  // Huffman codes go most significant bit first
-    for (int i = n - 1; i >= 0; --i, ++held) bits |= (c >> i & 1) << held;
-    for (; held >= 8; held -= 8, bits >>= 8) z += static_cast<char>(bits & 0xFF);
+  const auto put = [&](std::uint32_t value, int n) {  // plain values go least significant bit first
+    bits |= value << held;
+    for (held += n; held >= 8; held -= 8, bits >>= 8) z += static_cast<char>(bits & 0xFF);
   };
-  code(0b110, 3);  // the last block, fixed codes
-  code(0x30, 8);   // a literal 0
+  const auto code = [&](std::uint32_t c, int n) {  // Huffman codes go most significant bit first
+    for (int i = n - 1; i >= 0; --i) put(c >> i & 1, 1);
+  };
+  put(0b101, 3);              // the last block, dynamic codes
+  put(286 - 257, 5);          // literal and length codes up to 285 (a copy of 258)
+  put(0, 5);                  // one distance code
+  put(18 - 4, 4);             // code length codes, in their order 16 17 18 0 8 7 9 6 10 5 11 4 12 3 13 2 14 1
+  for (std::uint32_t n : {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2}) put(n, 3);  // 18: "0", 1: "10", 2: "11"
+  code(0b11, 2);              // the literal 0: 2 bits
+  code(0, 1); put(138 - 11, 7);  // the literals 1 to 138, and
+  code(0, 1); put(117 - 11, 7);  // 139 to 255: none
+  code(0b11, 2);              // the end of the block: 2 bits
+  code(0, 1); put(28 - 11, 7);   // the lengths 257 to 284: none
+  code(0b10, 2);              // 285: 1 bit
+  code(0b10, 2);              // the distance 1: 1 bit
+  // So 285 is "0", the literal 0 "10", the end "11", and the distance "0".
+  code(0b10, 2);
   std::uint64_t left = length - 1;
-  for (; left >= 258; left -= 258) code(0xC5 << 5, 13);  // length 258, distance 1
-  for (; left > 0; --left) code(0x30, 8);
-  code(0, 7);  // the end of the block
+  for (; left >= 258; left -= 258) code(0b00, 2);
+  for (; left > 0; --left) code(0b10, 2);
+  code(0b11, 2);
   if (held > 0) z += static_cast<char>(bits & 0xFF);
   return z + be32_bytes((length % 65521) << 16 | 1);  // Adler-32 of zeros
 }
 
-// A 1-bit grey PNG of w × h black pixels: 20000 × 20000 takes 315 KB.
+// A zlib stream of the bytes (at most 65535) as they are, in one stored block.
+inline std::string zlib_stored(const std::string& bytes) {
+  std::uint32_t a = 1, b = 0;
+  for (unsigned char c : bytes) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  const auto n = static_cast<std::uint32_t>(bytes.size());
+  return std::string("\x78\x01\x01", 3) + le_bytes(n, 2) + le_bytes(~n, 2) + bytes + be32_bytes(b << 16 | a);
+}
+
+inline std::string png_chunk(const std::string& type, const std::string& data) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : type + data) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return be32_bytes(data.size()) + type + data + be32_bytes(~crc);
+}
+
+// A 1-bit grey PNG of w × h black pixels: 20000 × 20000 takes 50 KB.
 inline std::string black_png(std::uint32_t w, std::uint32_t h) {
-  const auto chunk = [](const std::string& type, const std::string& data) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char b : type + data) {
-      crc ^= b;
-      for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return be32_bytes(data.size()) + type + data + be32_bytes(~crc);
-  };
   const std::uint64_t length = std::uint64_t{(w + 7) / 8 + 1} * h;  // each row: a filter byte, then its bits
   return std::string("\x89PNG\r\n\x1A\n", 8) +
-         chunk("IHDR", be32_bytes(w) + be32_bytes(h) + std::string("\x01\0\0\0\0", 5)) +
-         chunk("IDAT", zlib_of_zeros(length)) + chunk("IEND", "");
+         png_chunk("IHDR", be32_bytes(w) + be32_bytes(h) + std::string("\x01\0\0\0\0", 5)) +
+         png_chunk("IDAT", zlib_of_zeros(length)) + png_chunk("IEND", "");
+}
+
+// The PNG with a zTXt chunk of this zlib stream right after its header, where decoders inflate it
+// as they read the header.
+inline std::string png_with_text(const std::string& png, const std::string& zlib) {
+  const std::size_t after_ihdr = 8 + 12 + 13;
+  return png.substr(0, after_ihdr) + png_chunk("zTXt", std::string("Comment\0\0", 9) + zlib) + png.substr(after_ihdr);
 }
 
 // The JPEG with `count` stray zero bytes after its first segment, as edited photos have them
@@ -110,25 +146,37 @@ inline std::string icon_holding(const std::string& image) {
          le_bytes(22, 4) + image;
 }
 
-// An RGBA TIFF of w × h transparent pixels in one deflated strip, little-endian: 12000 × 12000
-// takes 3.6 MB and decodes to 576 MB.
-inline std::string clear_rgba_tiff(std::uint32_t w, std::uint32_t h) {
-  const std::string strip = zlib_of_zeros(std::uint64_t{w} * h * 4);
+// An RGBA TIFF of w × h transparent pixels, deflated, little-endian: in one strip, or in tiles of
+// tile_w × tile_h that all share one stream. 12000 × 12000 in a strip takes 560 KB and decodes to
+// 576 MB.
+inline std::string clear_rgba_tiff(std::uint32_t w, std::uint32_t h, std::uint32_t tile_w = 0, std::uint32_t tile_h = 0) {
+  const bool tiled = tile_w > 0;
+  const std::string data = zlib_of_zeros(std::uint64_t{tiled ? tile_w : w} * (tiled ? tile_h : h) * 4);
+  const auto size = static_cast<std::uint32_t>(data.size());
+  const std::uint32_t tiles = tiled ? (w + tile_w - 1) / tile_w * ((h + tile_h - 1) / tile_h) : 1;
   struct Entry {
     std::uint16_t tag, type;
     std::uint32_t count, value;
   };
-  const std::uint32_t entries = 11;
+  const std::uint32_t entries = tiled ? 12 : 11;
   const std::uint32_t samples_at = 8 + 2 + 12 * entries + 4;
-  const std::uint32_t strip_at = samples_at + 8;
-  const Entry directory[] = {{256, 4, 1, w},          {257, 4, 1, h},
-                             {258, 3, 4, samples_at},  // 8 bits in each of 4 samples
-                             {259, 3, 1, 8},           // deflate
-                             {262, 3, 1, 2},           // RGB
-                             {273, 4, 1, strip_at},    {277, 3, 1, 4},
-                             {278, 4, 1, h},           {279, 4, 1, static_cast<std::uint32_t>(strip.size())},
-                             {284, 3, 1, 1},           // samples interleaved
-                             {338, 3, 1, 2}};          // the fourth sample is unassociated alpha
+  const std::uint32_t lists_at = samples_at + 8;  // the tiles' offsets and sizes, when more than one
+  const std::uint32_t data_at = lists_at + (tiles > 1 ? 8 * tiles : 0);
+  std::vector<Entry> directory{{256, 4, 1, w},          {257, 4, 1, h},
+                               {258, 3, 4, samples_at},  // 8 bits in each of 4 samples
+                               {259, 3, 1, 8},           // deflate
+                               {262, 3, 1, 2},           // RGB
+                               {277, 3, 1, 4},
+                               {284, 3, 1, 1},           // samples interleaved
+                               {338, 3, 1, 2}};          // the fourth sample is unassociated alpha
+  if (tiled) {
+    directory.insert(directory.end() - 1, {{322, 4, 1, tile_w}, {323, 4, 1, tile_h},
+                                           {324, 4, tiles, tiles > 1 ? lists_at : data_at},
+                                           {325, 4, tiles, tiles > 1 ? lists_at + 4 * tiles : size}});
+  } else {
+    directory.insert(directory.begin() + 5, Entry{273, 4, 1, data_at});
+    directory.insert(directory.begin() + 7, {{278, 4, 1, h}, {279, 4, 1, size}});
+  }
   std::string t = std::string("II*\0", 4) + le_bytes(8, 4) + le_bytes(entries, 2);
   for (const Entry& e : directory) {
     t += le_bytes(e.tag, 2) + le_bytes(e.type, 2) + le_bytes(e.count, 4);
@@ -136,7 +184,66 @@ inline std::string clear_rgba_tiff(std::uint32_t w, std::uint32_t h) {
   }
   t += le_bytes(0, 4);  // no further directory
   for (int i = 0; i < 4; ++i) t += le_bytes(8, 2);
-  return t + strip;
+  if (tiles > 1) {
+    for (std::uint32_t i = 0; i < tiles; ++i) t += le_bytes(data_at, 4);
+    for (std::uint32_t i = 0; i < tiles; ++i) t += le_bytes(size, 4);
+  }
+  return t + data;
+}
+
+// A grey progressive JPEG of w × h mid-grey pixels: the DC scan, the other coefficients at half
+// precision, their refinement, then the refinement of the last one `repeats` more times. Each of
+// those is a few bytes, and a walk over every block for a decoder.
+inline std::string grey_progressive_jpeg(std::uint16_t w, std::uint16_t h, int repeats) {
+  const auto be16 = [](std::uint32_t v) { return be32_bytes(v).substr(2); };
+  const auto segment = [&](char marker, const std::string& data) {
+    return std::string("\xFF", 1) + marker + be16(static_cast<std::uint32_t>(data.size()) + 2) + data;
+  };
+  struct Bits {  // most significant bit first, a 0 stuffed after each FF, the last byte filled with ones
+    std::string out;
+    std::uint32_t bits = 0;
+    int held = 0;
+    void put(std::uint32_t value, int n) {
+      for (int i = n - 1; i >= 0; --i) {
+        bits = bits << 1 | (value >> i & 1);
+        if (++held == 8) {
+          out += static_cast<char>(bits);
+          if (bits == 0xFF) out += '\0';
+          bits = 0;
+          held = 0;
+        }
+      }
+    }
+    std::string done() {
+      while (held > 0) put(1, 1);
+      return out;
+    }
+  };
+  const std::uint32_t blocks = (w + 7u) / 8 * ((h + 7u) / 8);
+  Bits dc;  // every difference 0: one bit a block
+  for (std::uint32_t i = 0; i < blocks; ++i) dc.put(0, 1);
+  Bits ac;  // every block empty: runs of up to 32767 empty blocks, coded as r (4 bits) and 2^r + r bits
+  for (std::uint32_t left = blocks; left > 0;) {
+    const std::uint32_t run = std::min<std::uint32_t>(left, 32767);
+    int r = 0;
+    while (run >> (r + 1)) ++r;
+    ac.put(static_cast<std::uint32_t>(r), 4);
+    ac.put(run - (1u << r), r);
+    left -= run;
+  }
+  const std::string runs = ac.done();
+  std::string dht = std::string("\x00\x01", 2) + std::string(15, '\0') + '\0';  // DC: the one symbol 0, 1 bit
+  dht += std::string("\x10\0\0\0\x0F", 5) + std::string(12, '\0');              // AC: 15 symbols of 4 bits,
+  for (char r = 0; r < 15; ++r) dht += static_cast<char>(r << 4);                  // the runs of 2^0 to 2^14
+  std::string j = "\xFF\xD8";
+  j += segment('\xDB', std::string(1, '\0') + std::string(64, '\x01')) +
+       segment('\xC2', std::string(1, '\x08') + be16(h) + be16(w) + std::string("\x01\x01\x11\x00", 4)) +
+       segment('\xC4', dht) + segment('\xDA', std::string("\x01\x01\0\0\0\0", 6)) + dc.done() +
+       segment('\xDA', std::string("\x01\x01\0\x01\x3F\x01", 6)) + runs;
+  for (int i = -1; i < repeats; ++i) {
+    j += segment('\xDA', std::string(i < 0 ? "\x01\x01\0\x01\x3F\x10" : "\x01\x01\0\x3F\x3F\x10", 6)) + runs;
+  }
+  return j + "\xFF\xD9";
 }
 
 }  // namespace zvtest

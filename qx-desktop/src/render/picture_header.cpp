@@ -16,6 +16,7 @@ class Cursor {
 
   void skip(std::uint64_t count) { at_ += count; }
   void seek(std::uint64_t offset) { at_ = offset; }
+  std::uint64_t position() const { return at_; }
 
   std::optional<std::uint8_t> byte() {
     unsigned char b = 0;
@@ -83,10 +84,38 @@ std::optional<Size> png_ihdr(const unsigned char (&b)[PNG_HEADER_BYTES]) {
   return Size{be32(b + 16), be32(b + 20)};
 }
 
+// An iTXt chunk's text is compressed when the flag after its keyword (1 to 79 bytes and a 0) is set.
+bool itxt_compressed(Cursor& file, std::uint32_t length) {
+  unsigned char start[81];
+  const std::size_t want = std::min<std::size_t>(length, sizeof start);
+  if (!file.bytes(start, want)) return false;
+  const auto* end = std::find(start, start + std::min<std::size_t>(want, 80), 0);
+  return end + 1 < start + want && end[1] != 0;
+}
+
+// Decoders inflate every compressed text chunk before the first IDAT as they read the header
+// (none after it), so those chunks' compressed bytes add up against their bound.
+bool png_text_within_bound(Cursor& file) {
+  std::uint64_t compressed = 0;
+  file.seek(8 + 8 + 13 + 4);  // past the signature and IHDR
+  for (;;) {
+    unsigned char chunk[8];  // length and type
+    if (!file.bytes(chunk, sizeof chunk) || std::memcmp(chunk + 4, "IDAT", 4) == 0) return true;
+    const std::uint32_t length = be32(chunk);
+    const std::uint64_t data = file.position();
+    if (std::memcmp(chunk + 4, "zTXt", 4) == 0 || (std::memcmp(chunk + 4, "iTXt", 4) == 0 && itxt_compressed(file, length))) {
+      compressed += length;
+      if (compressed > MAX_PNG_COMPRESSED_TEXT_BYTES) return false;
+    }
+    file.seek(data + length + 4);  // past the data and its CRC
+  }
+}
+
 void png_size(Cursor& file, PictureHeader& header) {
   unsigned char b[PNG_HEADER_BYTES];
   if (!file.bytes(b, sizeof b)) return;
-  if (const std::optional<Size> size = png_ihdr(b)) {
+  const std::optional<Size> size = png_ihdr(b);
+  if (size && png_text_within_bound(file)) {
     header.width = size->width;
     header.height = size->height;
   }
@@ -155,8 +184,11 @@ bool is_frame_header(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+// The size from the first frame header, then the scans counted up to the end of the image: the
+// walk goes through the scans' data as decoders do, from marker to marker.
 void jpeg_size(Cursor& file, PictureHeader& header) {
   file.seek(2);
+  std::uint32_t scans = 0;
   for (;;) {
     // Decoders pass over bytes that are not a marker between segments (with a warning at most),
     // as edited photos have them, so the walk does too.
@@ -164,20 +196,23 @@ void jpeg_size(Cursor& file, PictureHeader& header) {
     file.skip(1);
     std::optional<std::uint8_t> marker = file.byte();
     while (marker == 0xFF) marker = file.byte();  // fill bytes
-    if (!marker) return;
+    if (!marker || *marker == 0xD9) return;
     if (*marker == 0x00) continue;  // a stuffed zero is not a marker either
     if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD8)) continue;  // no segment follows
-    if (*marker == 0xD9 || *marker == 0xDA) return;                         // no frame before the data
+    if (*marker == 0xDA && (!header.width || ++scans > MAX_JPEG_SCANS)) {  // data before a frame, or too many scans
+      header.width = header.height = std::nullopt;
+      return;
+    }
     unsigned char length[2];
     if (!file.bytes(length, 2) || be16(length) < 2) return;
-    if (is_frame_header(*marker)) {
+    const std::uint64_t next = file.position() + be16(length) - 2;
+    if (is_frame_header(*marker) && !header.width) {
       unsigned char frame[5];  // sample precision, height, width
       if (be16(length) < 7 || !file.bytes(frame, sizeof frame)) return;
       header.height = be16(frame + 1);
       header.width = be16(frame + 3);
-      return;
     }
-    file.skip(be16(length) - 2);
+    file.seek(next);
   }
 }
 
@@ -240,8 +275,17 @@ void icon_size(Cursor& file, PictureHeader& header) {
   header.frame_pixels = pixels;
 }
 
-// The first directory's ImageWidth and ImageLength, each one SHORT or LONG in the file's byte
-// order; decoders show the first page only.
+// The tiles that cover the picture, whole, within their bound; a decoder needs both sides.
+bool tiles_within_bounds(std::uint64_t width, std::uint64_t length, std::optional<std::uint32_t> tile_width,
+                         std::optional<std::uint32_t> tile_length) {
+  if (!tile_width || !tile_length || !picture_size_within_bounds(*tile_width, *tile_length)) return false;
+  const auto covered = [](std::uint64_t side, std::uint64_t tile) { return (side + tile - 1) / tile * tile; };
+  return covered(width, *tile_width) * covered(length, *tile_length) <=
+         std::max(4 * width * length, TIFF_TILES_FREE_PIXELS);
+}
+
+// The first directory's ImageWidth, ImageLength, TileWidth and TileLength, each one value of a
+// type decoders take for a size, in the file's byte order; decoders show the first page only.
 void tiff_size(Cursor& file, PictureHeader& header, bool big_endian) {
   const auto u16 = [big_endian](const unsigned char* p) { return big_endian ? be16(p) : le16(p); };
   const auto u32 = [big_endian](const unsigned char* p) { return big_endian ? be32(p) : le32(p); };
@@ -252,19 +296,53 @@ void tiff_size(Cursor& file, PictureHeader& header, bool big_endian) {
   file.seek(directory);
   unsigned char count[2];
   if (!file.bytes(count, sizeof count)) return;
-  std::optional<std::uint32_t> width, length;
+  constexpr std::uint32_t TAGS[] = {256, 257, 322, 323};
+  std::array<std::optional<std::uint32_t>, 4> sides;  // in the order of TAGS
+  const auto take = [&sides](std::size_t side, std::uint32_t value) {
+    sides[side] = std::max(sides[side].value_or(0), value);  // a repeated tag: whichever a decoder takes
+  };
+  struct Far {
+    std::uint32_t offset;
+    std::size_t side;
+  };
+  std::vector<Far> far;  // eight-byte values, which lie elsewhere in the file
   for (std::uint32_t i = 0, n = u16(count); i < n; ++i) {
     unsigned char entry[12];
     if (!file.bytes(entry, sizeof entry)) return;
-    const std::uint32_t tag = u16(entry);
-    if (tag != 256 && tag != 257) continue;
-    const std::uint32_t type = u16(entry + 2);
-    if ((type != 3 && type != 4) || u32(entry + 4) != 1) return;
-    const std::uint32_t value = type == 3 ? u16(entry + 8) : u32(entry + 8);
-    std::optional<std::uint32_t>& side = tag == 256 ? width : length;
-    side = std::max(side.value_or(0), value);  // a repeated tag: whichever a decoder takes
+    const auto* tag = std::find(std::begin(TAGS), std::end(TAGS), u16(entry));
+    if (tag == std::end(TAGS)) continue;
+    const auto side = static_cast<std::size_t>(tag - std::begin(TAGS));
+    if (u32(entry + 4) != 1) return;
+    std::int64_t value = 0;
+    switch (u16(entry + 2)) {
+      case 1: value = entry[8]; break;                                   // BYTE
+      case 3: value = u16(entry + 8); break;                             // SHORT
+      case 4: value = u32(entry + 8); break;                             // LONG
+      case 6: value = static_cast<std::int8_t>(entry[8]); break;         // SBYTE
+      case 8: value = static_cast<std::int16_t>(u16(entry + 8)); break;  // SSHORT
+      case 9: value = static_cast<std::int32_t>(u32(entry + 8)); break;  // SLONG
+      case 16: case 17: far.push_back({u32(entry + 8), side}); continue;  // LONG8, SLONG8
+      default: return;
+    }
+    if (value < 0) return;  // decoders take a signed size only when it is positive
+    take(side, static_cast<std::uint32_t>(value));
   }
+  // In file order, so that the reads move forward through the window.
+  std::sort(far.begin(), far.end(), [](const Far& a, const Far& b) { return a.offset < b.offset; });
+  for (const Far& f : far) {
+    unsigned char value[8];
+    file.seek(f.offset);
+    // Beyond 32 bits, or negative, no decoder takes it.
+    if (!file.bytes(value, sizeof value) || u32(value + (big_endian ? 0 : 4)) != 0) return;
+    take(f.side, u32(value + (big_endian ? 4 : 0)));
+  }
+  const auto& [width, length, tile_width, tile_length] = sides;
   if (!width || !length) return;
+  // Tiles matter for a size within the bounds only: any other is refused for itself.
+  if ((tile_width || tile_length) && picture_size_within_bounds(*width, *length) &&
+      !tiles_within_bounds(*width, *length, tile_width, tile_length)) {
+    return;
+  }
   header.width = width;
   header.height = length;
 }
@@ -288,7 +366,7 @@ PictureHeader read_picture_header(const ReadBytesAt& read) {
   } else if (got >= 2 && sig[0] == 'B' && sig[1] == 'M') {
     header.kind = PictureKind::Bmp;
     bmp_size(file, header);
-  } else if (got == 4 && sig[0] == 0 && sig[1] == 0 && (sig[2] == 1 || sig[2] == 2) && sig[3] == 0) {
+  } else if (got == 4 && std::memcmp(sig, "\0\0\x01\0", 4) == 0) {  // an icon; a cursor (type 2) is unknown
     header.kind = PictureKind::Icon;
     icon_size(file, header);
   } else if (got == 4 && (std::memcmp(sig, "II*\0", 4) == 0 || std::memcmp(sig, "MM\0*", 4) == 0)) {

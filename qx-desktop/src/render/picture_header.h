@@ -22,14 +22,26 @@ inline constexpr std::uint64_t MAX_PICTURE_PIXELS = 64ull << 20;
 // 1,000 frames of 512 × 512.
 inline constexpr std::uint64_t MAX_FRAMES_PIXELS = 256ull << 20;
 
-// Icon covers cursors too, which differ only in their type field.
+// Some files make a decoder work far beyond what their declared size costs, so these have bounds
+// of their own. Compressed text before a PNG's pixels is inflated whole (deflate inflates up to
+// about 1,030 times): 32 KiB of it come to 33 MB and well under a second.
+inline constexpr std::uint64_t MAX_PNG_COMPRESSED_TEXT_BYTES = 32u << 10;
+// Each scan of a progressive JPEG walks every block of the picture, however little it holds:
+// under Wine about 1 % of decoding the picture. libjpeg's own progressions have 6 to 18 scans.
+inline constexpr std::uint32_t MAX_JPEG_SCANS = 64;
+// A TIFF decoder fills whole tiles: the tiles covering a picture may hold 4 times its pixels (as
+// any tile no larger than the picture does), or 4 Mi pixels on a small picture; a tile itself is
+// held to the picture bounds.
+inline constexpr std::uint64_t TIFF_TILES_FREE_PIXELS = 4ull << 20;
+
+// Cursors are of unknown kind: GDI+ decodes none.
 enum class PictureKind { Unknown, Png, Gif, Jpeg, Bmp, Icon, Tiff };
 
 struct PictureHeader {
   PictureKind kind = PictureKind::Unknown;
   // Width and height as declared: for a GIF the box holding its screen and every frame, for an
   // icon the box holding every image in it (the decoder may pick any); none when the header is
-  // broken or cut short.
+  // broken or cut short, or when the file is beyond one of the bounds above.
   std::optional<std::uint32_t> width, height;
   std::uint64_t frame_pixels = 0;  // GIF frames' or icon images' declared areas added up
 };
@@ -38,10 +50,11 @@ struct PictureHeader {
 // of the file or on an error).
 using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t count)>;
 
-// PNG (IHDR), GIF (logical screen and every image descriptor), JPEG (the first SOFn marker), BMP
-// (the info header), ICO and CUR (every image's own PNG or info header) and TIFF (the first
-// directory); anything else is of unknown kind. Reads only what the header needs, in blocks,
-// however damaged the bytes are.
+// PNG (IHDR, and the chunks before its pixels), GIF (logical screen and every image descriptor),
+// JPEG (the first SOFn marker, and every scan's marker through the file), BMP (the info header),
+// ICO (every image's own PNG or info header) and TIFF (the first directory); anything else is of
+// unknown kind. Reads only what it needs, in blocks, never more than the file, however damaged
+// the bytes are.
 PictureHeader read_picture_header(const ReadBytesAt& read);
 PictureHeader read_picture_header(std::string_view bytes);
 

@@ -353,8 +353,8 @@ std::string icon_file(const std::vector<std::string>& images, std::uint16_t type
 // An icon image as a DIB: its info header (the stored height counts the mask too) and a few bytes.
 std::string icon_dib(std::int32_t w, std::int32_t stored_h) { return bmp_header(w, stored_h).substr(14) + std::string(8, '\0'); }
 
-// A TIFF whose first directory holds the given entries (tag, type, count, value), then a LONG
-// strip offset; SHORT values sit in the first two bytes of their field.
+// A TIFF whose first directory holds the given entries (tag, type, count, value); one- and
+// two-byte values sit at the start of their field.
 struct TiffEntry {
   std::uint16_t tag, type;
   std::uint32_t count, value;
@@ -364,9 +364,24 @@ std::string tiff_file(bool big, std::initializer_list<TiffEntry> entries) {
                   bytes_of(static_cast<std::uint32_t>(entries.size()), 2, big);
   for (const TiffEntry& e : entries) {
     t += bytes_of(e.tag, 2, big) + bytes_of(e.type, 2, big) + bytes_of(e.count, 4, big);
-    t += e.type == 3 ? bytes_of(e.value, 2, big) + std::string(2, '\0') : bytes_of(e.value, 4, big);
+    const int width = e.type == 1 || e.type == 6 ? 1 : e.type == 3 || e.type == 8 ? 2 : 4;
+    t += bytes_of(e.value, width, big) + std::string(4 - width, '\0');
   }
   return t + bytes_of(0, 4, big);
+}
+
+// A PNG chunk of `length` data bytes that start with `start`.
+std::string png_chunk(const char* type, std::uint32_t length, const std::string& start = "") {
+  return be(length, 4) + type + start + std::string(length - start.size(), 'x') + "crc!";
+}
+
+// A progressive JPEG of this many scans, each with data that holds a stuffed FF and a restart
+// marker, and a table between scans; together more than the header reader's window.
+std::string progressive_jpeg(std::uint32_t scans) {
+  const std::string data = std::string(400, 'x') + std::string("\xFF\0\xFF\xD3", 4);
+  std::string j = jpeg_header(640, 480, '\xC2') + data;
+  for (std::uint32_t i = 1; i < scans; ++i) j += std::string("\xFF\xC4\0\x04\0\0\xFF\xDA\0\x02", 10) + data;
+  return j + "\xFF\xD9";
 }
 
 TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
@@ -378,6 +393,14 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
   not_ihdr[12] = 'X';
   std::string bad_marker = jpeg;
   bad_marker[20] = 'x';
+  const std::string compressed_itxt("Title\0\x01\0", 8);
+  const std::string png_with_text = png + png_chunk("iCCP", 65536) + png_chunk("zTXt", 20000) +
+                                    png_chunk("iTXt", 100000, std::string("XML:com.adobe.xmp\0\0\0", 20)) +
+                                    png_chunk("iTXt", MAX_PNG_COMPRESSED_TEXT_BYTES - 20000, compressed_itxt);
+  // The directory at 4 overlaps the header: read from there, it would hold 640 × 480.
+  const std::string tiff_inside_header = std::string("II*\0\x04\0\0\0", 8) + std::string(10, 'x') +
+                                         tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(10, 24) +
+                                         std::string(12, '\0');
   struct Case {
     const char* name;
     std::string bytes;
@@ -389,6 +412,10 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"png cut in IHDR", png.substr(0, 23), K::Png, {}, {}},
       {"png without IHDR first", not_ihdr, K::Png, {}, {}},
       {"png signature only", png.substr(0, 4), K::Png, {}, {}},
+      // Compressed text before the pixels is inflated whole; an ICC profile, text that is not
+      // compressed and anything after the first IDAT are not counted.
+      {"png whose compressed text is at its bound", png_with_text + png_chunk("IDAT", 8) + png_chunk("zTXt", 100000), K::Png, 640, 480},
+      {"png whose compressed text is past its bound", png_with_text + png_chunk("zTXt", 1) + png_chunk("IDAT", 8), K::Png, {}, {}},
       // The box holding the screen and every frame: 5 + 20 wide, 8 + 4 high.
       {"gif", gif, K::Gif, 25, 12},
       {"gif cut in the second frame's data", gif.substr(0, gif.size() - 4), K::Gif, 25, 12},
@@ -404,6 +431,10 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"jpeg with stray bytes right after its start", jpeg.substr(0, 2) + "abc\xFF" + std::string("\0", 1) + jpeg.substr(2), K::Jpeg, 1200, 800},
       {"jpeg with nothing but stray bytes", jpeg.substr(0, 20) + std::string(40000, 'x'), K::Jpeg, {}, {}},
       {"jpeg whose scan comes first", std::string("\xFF\xD8\xFF\xDA\0\x02", 6) + jpeg.substr(2), K::Jpeg, {}, {}},
+      // Each scan costs a walk over the whole picture; what follows the end (a motion photo's
+      // film, a second image) is not read.
+      {"jpeg of as many scans as allowed, then another image", progressive_jpeg(MAX_JPEG_SCANS) + progressive_jpeg(2), K::Jpeg, 640, 480},
+      {"jpeg of one scan more", progressive_jpeg(MAX_JPEG_SCANS + 1), K::Jpeg, {}, {}},
       {"bmp", bmp_header(300, 200), K::Bmp, 300, 200},
       {"bmp stored top down", bmp_header(300, -200), K::Bmp, 300, 200},
       {"bmp of the oldest kind", "BM" + std::string(12, '\0') + le(12, 4) + le(70, 2) + le(50, 2) + std::string("\x01\0\x18\0", 4), K::Bmp, 70, 50},
@@ -411,7 +442,9 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       // Every image of an icon counts, wherever it lies and whatever the directory says of it.
       {"icon holding a png", icon_file({png_header(256, 256)}), K::Icon, 256, 256},
       {"icon holding a dib", icon_file({icon_dib(48, 96)}), K::Icon, 48, 48},
-      {"cursor holding a dib of the oldest kind", icon_file({le(12, 4) + le(32, 2) + le(64, 2) + le(1, 2) + le(1, 2)}, 2), K::Icon, 32, 32},
+      {"icon holding a dib of the oldest kind", icon_file({le(12, 4) + le(32, 2) + le(64, 2) + le(1, 2) + le(1, 2)}), K::Icon, 32, 32},
+      {"icon whose image is shorter than an info header", icon_file({icon_dib(48, 96).substr(0, 11)}), K::Icon, {}, {}},
+      {"cursor", icon_file({icon_dib(32, 64)}, 2), K::Unknown, {}, {}},
       {"icon whose later image is the largest", icon_file({icon_dib(16, 32), png_header(20000, 20000), icon_dib(32, 64)}), K::Icon, 20000, 20000},
       {"icon whose images differ in shape", icon_file({icon_dib(300, 20), icon_dib(10, 800)}), K::Icon, 300, 400},
       {"icon without images", icon_file({}), K::Icon, {}, {}},
@@ -422,12 +455,34 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"tiff, little-endian, SHORT sides", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}), K::Tiff, 640, 480},
       {"tiff, big-endian, LONG sides", tiff_file(true, {{256, 4, 1, 12000}, {257, 4, 1, 9000}}), K::Tiff, 12000, 9000},
       {"tiff, big-endian, mixed sides", tiff_file(true, {{254, 4, 1, 0}, {256, 3, 1, 70000 & 0xFFFF}, {257, 4, 1, 70000}}), K::Tiff, 70000 & 0xFFFF, 70000},
+      {"tiff, BYTE and SBYTE sides", tiff_file(true, {{256, 1, 1, 200}, {257, 6, 1, 100}}), K::Tiff, 200, 100},
+      {"tiff, SSHORT and SLONG sides", tiff_file(true, {{256, 8, 1, 640}, {257, 9, 1, 480}}), K::Tiff, 640, 480},
+      // Eight-byte values lie after the directory, here at 38 and 46.
+      {"tiff, LONG8 and SLONG8 sides", tiff_file(false, {{256, 16, 1, 46}, {257, 17, 1, 38}}) + le(480, 4) + le(0, 4) + le(640, 4) + le(0, 4), K::Tiff, 640, 480},
+      {"tiff, big-endian LONG8 sides", tiff_file(true, {{256, 16, 1, 38}, {257, 16, 1, 38}}) + be(0, 4) + be(640, 4), K::Tiff, 640, 640},
+      {"tiff whose LONG8 width passes 32 bits", tiff_file(false, {{256, 16, 1, 38}, {257, 3, 1, 480}}) + le(640, 4) + le(1, 4), K::Tiff, {}, {}},
+      {"tiff whose LONG8 width lies past the file", tiff_file(false, {{256, 16, 1, 38}, {257, 3, 1, 480}}) + le(640, 4), K::Tiff, {}, {}},
+      {"tiff whose SSHORT width is negative", tiff_file(false, {{256, 8, 1, 0xFFC0}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      {"tiff whose SLONG length is negative", tiff_file(false, {{256, 3, 1, 640}, {257, 9, 1, 0xFFFFFE20}}), K::Tiff, {}, {}},
+      {"tiff whose width is an IFD", tiff_file(false, {{256, 13, 1, 640}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      // Decoders differ in which of a repeated tag they take: the larger counts.
+      {"tiff whose sides are repeated", tiff_file(false, {{256, 3, 1, 640}, {256, 3, 1, 700}, {257, 3, 1, 500}, {257, 3, 1, 480}}), K::Tiff, 700, 500},
       {"tiff without its length", tiff_file(false, {{256, 3, 1, 640}}), K::Tiff, {}, {}},
       {"tiff whose width is a RATIONAL", tiff_file(false, {{256, 5, 1, 8}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
+      // A decoder fills whole tiles: together at most 4 times the picture, or 4 Mi pixels.
+      {"tiff in ordinary tiles", tiff_file(false, {{256, 4, 1, 1000}, {257, 4, 1, 800}, {322, 3, 1, 64}, {323, 3, 1, 64}}), K::Tiff, 1000, 800},
+      {"tiff of 100 × 100 in one tile of 256 × 256", tiff_file(false, {{256, 3, 1, 100}, {257, 3, 1, 100}, {322, 3, 1, 256}, {323, 3, 1, 256}}), K::Tiff, 100, 100},
+      {"tiff of 64 × 64 in one tile of 4 Mi pixels", tiff_file(false, {{256, 3, 1, 64}, {257, 3, 1, 64}, {322, 3, 1, 2048}, {323, 3, 1, 2048}}), K::Tiff, 64, 64},
+      {"tiff of 64 × 64 in one tile of 16 rows more", tiff_file(false, {{256, 3, 1, 64}, {257, 3, 1, 64}, {322, 3, 1, 2048}, {323, 3, 1, 2064}}), K::Tiff, {}, {}},
+      {"tiff of 2048 × 2048 in 4 times its pixels", tiff_file(false, {{256, 3, 1, 2048}, {257, 3, 1, 2048}, {322, 3, 1, 4096}, {323, 3, 1, 4096}}), K::Tiff, 2048, 2048},
+      {"tiff of 2048 × 2048 in 16 rows more", tiff_file(false, {{256, 3, 1, 2048}, {257, 3, 1, 2048}, {322, 3, 1, 4096}, {323, 3, 1, 4112}}), K::Tiff, {}, {}},
+      {"tiff of one row in tall tiles", tiff_file(false, {{256, 3, 1, 16384}, {257, 3, 1, 1}, {322, 3, 1, 16}, {323, 3, 1, 16384}}), K::Tiff, {}, {}},
+      {"tiff whose tile is beyond the pixel bound", tiff_file(false, {{256, 3, 1, 8192}, {257, 3, 1, 8192}, {322, 4, 1, 16384}, {323, 4, 1, 16384}}), K::Tiff, {}, {}},
+      {"tiff with a tile width only", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}, {322, 3, 1, 64}}), K::Tiff, {}, {}},
       {"tiff whose width has two values", tiff_file(false, {{256, 3, 2, 640}, {257, 3, 1, 480}}), K::Tiff, {}, {}},
       {"tiff cut in its directory", tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(0, 24), K::Tiff, {}, {}},
       {"tiff whose directory lies past the file", std::string("II*\0\xFF\0\0\0", 8), K::Tiff, {}, {}},
-      {"tiff whose directory overlaps its start", std::string("MM\0*\0\0\0\x02", 8) + std::string(20, '\x01'), K::Tiff, {}, {}},
+      {"tiff whose directory overlaps its start", tiff_inside_header, K::Tiff, {}, {}},
       {"emf", le(1, 4) + le(108, 4) + std::string(32, '\0') + " EMF", K::Unknown, {}, {}},
       {"text", "<html>", K::Unknown, {}, {}},
       {"nothing", "", K::Unknown, {}, {}},
@@ -484,7 +539,10 @@ TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
                                        bmp_header(5, 5),
                                        icon_file({icon_dib(16, 32), png_header(32, 32), icon_dib(48, 96)}),
                                        tiff_file(false, {{256, 3, 1, 64}, {257, 4, 1, 48}, {259, 3, 1, 1}}),
-                                       tiff_file(true, {{256, 4, 1, 64}, {257, 3, 1, 48}})};
+                                       tiff_file(true, {{256, 4, 1, 64}, {257, 3, 1, 48}}),
+                                       tiff_file(false, {{256, 16, 1, 62}, {257, 9, 1, 48}, {322, 3, 1, 16}, {323, 8, 1, 16}}) + le(64, 4) + le(0, 4),
+                                       png_header(64, 64) + png_chunk("zTXt", 40) + png_chunk("iTXt", 30, std::string("Title\0\x01\0", 8)),
+                                       progressive_jpeg(3)};
   for (int i = 0; i < 20000; ++i) {
     // Copied into a buffer of exactly its size, so that a read past the end is a sanitizer error.
     const std::string mutated = m.mutate(m.pick(seeds));
@@ -672,6 +730,24 @@ TEST(WorkingCopies, ARewrittenFileAndFailingFilesTakeNoGoodCopysPlace) {
   // Five files that fail are remembered without pushing any of the four copies out.
   for (const char* name : {"x1", "x2", "x3", "x4", "x5", "x1", "a", "b", "c", "d"}) ask(name);
   for (const char* name : {"a", "b", "c", "d", "x1"}) EXPECT_EQ(files.decodes[name], name[0] == 'a' ? 2 : 1) << name;
+}
+
+TEST(WorkingCopies, TheLast16FilesThatFailedAreRemembered) {
+  FakeDecoder files;
+  const auto name = [](int i) { return std::to_string(i) + ".png"; };
+  for (int i = 0; i <= 16; ++i) files.header_bytes[name(i)] = png_header(64, 64);
+  WorkingCopies copies = files.copies();
+  const auto ask = [&](int i) { copies.scale(name(i), 8, 8, PAD, fit_of(FitMode::Fill)); };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 16; ++i) ask(i);
+  }
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(files.decodes[name(i)], 1) << name(i);
+  // A seventeenth pushes out the least recently used.
+  ask(16);
+  ask(0);
+  ask(15);
+  EXPECT_EQ(files.decodes[name(0)], 2);
+  EXPECT_EQ(files.decodes[name(15)], 1);
 }
 
 // --- dimmed pictures ------------------------------------------------------------------------
