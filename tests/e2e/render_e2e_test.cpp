@@ -40,6 +40,10 @@ struct Frame {
   std::string bytes;
   std::int32_t width() const { return static_cast<std::int32_t>(u32_at(bytes, 18)); }
   std::int32_t height() const { return -static_cast<std::int32_t>(u32_at(bytes, 22)); }
+  // Where the pixel's blue byte lies: after the 54-byte headers, rows top to bottom.
+  std::size_t offset(std::int32_t x, std::int32_t y) const {
+    return 54 + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width()) + static_cast<std::size_t>(x)) * 4;
+  }
 };
 
 // Runs the program with "--render" into a fresh folder; English and one country, so that the
@@ -113,7 +117,7 @@ TEST(RenderProgram, AGifOrbPictureShowsOneOfItsFramesInTheOrb) {
   ASSERT_EQ(f.run.exit_code, 0u) << f.run.err;
   ASSERT_EQ(f.height(), 80);
   // The orb's middle (12 % of the width, half the orb above the card): whichever frame came last.
-  const std::size_t at = 54 + (28u * 720u + 720u * 12u / 100u) * 4u;
+  const std::size_t at = f.offset(720 * 12 / 100, 28);
   const int b = static_cast<unsigned char>(f.bytes[at]), g = static_cast<unsigned char>(f.bytes[at + 1]),
             r = static_cast<unsigned char>(f.bytes[at + 2]), a = static_cast<unsigned char>(f.bytes[at + 3]);
   EXPECT_EQ(a, 255);
@@ -165,15 +169,12 @@ TEST(RenderProgram, TheStatusUnderTheFeedTitleShowsInEveryLanguage) {
     // The status box starts 18 px in, 27 px below the card's top (28 px down the frame), and is
     // 17 px high; the brand side behind it shades from top to bottom only, so every row's colour
     // is that of its pixel 4 px in.
-    const auto pixel = [&](std::int32_t x, std::int32_t y) {
-      return 54 + (static_cast<std::size_t>(y) * 1200u + static_cast<std::size_t>(x)) * 4u;
-    };
     int ink = 0;
     for (std::int32_t y = 55; y < 72; ++y) {
       for (std::int32_t x = 18; x < 100; ++x) {
         for (std::size_t c = 0; c < 3; ++c) {
-          if (std::abs(static_cast<unsigned char>(f.bytes[pixel(x, y) + c]) -
-                       static_cast<unsigned char>(f.bytes[pixel(4, y) + c])) > 40) {
+          if (std::abs(static_cast<unsigned char>(f.bytes[f.offset(x, y) + c]) -
+                       static_cast<unsigned char>(f.bytes[f.offset(4, y) + c])) > 40) {
             ++ink;
             break;
           }
@@ -286,9 +287,8 @@ TEST_P(GoldenFrame, MatchesItsReference) {
                 a.bottom <= f.height());
     std::size_t wrong = 0;
     for (std::int32_t y = a.top; y < a.bottom; ++y) {
-      const std::size_t row = 54 + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4;
       for (std::int32_t x = a.left; x < a.right; ++x) {
-        if (pixel_diff(row + static_cast<std::size_t>(x) * 4) > CHANNEL_TOLERANCE) ++wrong;
+        if (pixel_diff(f.offset(x, y)) > CHANNEL_TOLERANCE) ++wrong;
       }
     }
     EXPECT_LE(wrong, ICON_AREA_OUTLIERS) << "icons in {" << a.left << ", " << a.top << ", " << a.right << ", "
