@@ -9,13 +9,19 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/decode_notes.h"
+#include "app/file_ops.h"
+#include "app/picture_cache.h"
 #include "picture_files_win.h"
 #include "program_run_win.h"
 #include "repo_file.h"
 #include "temp_folder_win.h"
+#include "unicode_text.h"
 
 namespace {
 
@@ -183,6 +189,54 @@ TEST(RenderProgram, TheStatusUnderTheFeedTitleShowsInEveryLanguage) {
     }
     EXPECT_GE(ink, 40) << lang;
   }
+}
+
+// A note left in the picture folder by a decode that never returned (a crash) keeps the file
+// from the decoder; a note that a running program holds does not.
+TEST(RenderProgram, APictureLeftNotedByACrashedDecodeIsNotDecodedAgain) {
+  zvtest::TempFolder folder(L"render-noted");
+  const std::filesystem::path dir(folder.wide());
+  ASSERT_TRUE(zvtest::write_picture(dir / "plain.png", L"image/png", 64, 48, [](std::int32_t x, std::int32_t) {
+    return 0xFF2040C0u | static_cast<std::uint32_t>(x * 3) << 16;
+  }));
+  const std::string picture = folder.utf8() + "\\plain.png";
+  const std::string local = folder.utf8() + "\\local";
+  const std::optional<std::string> pictures = qx::picture_cache_folder(local);
+  ASSERT_TRUE(pictures && qx::platform_file_ops().create_folders(*pictures));
+  struct NoFiles final : qx::NoteFiles {
+    std::vector<std::string> abandoned(const std::string&) override { return {}; }
+    std::unique_ptr<Held> hold(const std::string&) override { return nullptr; }
+  } none;
+  // A note of any program and either decoder counts: this one names the GIF decoder of process 1.
+  const std::string note =
+      qx::join_path(*pictures, qx::DecodeNotes(none, pictures, "1").note_name(qx::Decoder::Gif, picture));
+
+  wchar_t saved[1024];
+  const DWORD saved_size = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, 1024);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", qx::utf8_to_wide(local).c_str());
+  const auto frame_with = [&](const std::string& orb) {
+    Frame f = render({"--feed", fixture("news-story.json"), "--size", "720x140", "--orb", "XL", "--orb-image", orb});
+    EXPECT_EQ(f.run.exit_code, 0u) << f.run.err;
+    return f.bytes;
+  };
+  const std::string fallback = frame_with(folder.utf8() + "\\missing.png");
+  const std::string shown = frame_with(picture);
+  std::string held_frame;
+  {
+    const std::unique_ptr<qx::NoteFiles::Held> held = qx::disk_note_files()->hold(note);
+    ASSERT_TRUE(held);
+    held_frame = frame_with(picture);
+  }
+  EXPECT_FALSE(qx::platform_file_ops().exists(note)) << "a held note goes when it is let go";
+  std::ofstream(std::filesystem::path(qx::utf8_to_wide(note)), std::ios::binary) << "";
+  const std::string noted = frame_with(picture);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", saved_size > 0 && saved_size < 1024 ? saved : nullptr);
+
+  ASSERT_FALSE(shown.empty());
+  EXPECT_FALSE(shown == fallback) << "the picture is shown";
+  EXPECT_TRUE(held_frame == shown) << "another program's decode in progress stops nothing";
+  EXPECT_TRUE(noted == fallback) << "the noted picture is not decoded";
+  EXPECT_TRUE(qx::platform_file_ops().exists(note)) << "the note stays for the next start";
 }
 
 // --- frames compared with references ---

@@ -2,6 +2,7 @@
 #include <array>
 #include <memory>
 
+#include "app/decode_notes.h"
 #include "render/gdiplus_win.h"
 #include "render/picture_cache.h"
 #include "render/picture_header.h"
@@ -25,7 +26,7 @@ Bitmap load_gdiplus_bitmap(const std::string& path) {
 }
 
 // The decoded pixels as ARGB, read while the bits are locked; the file is let go at once.
-std::optional<WorkingCopy> decode_picture_file(const std::string& path) {
+std::optional<WorkingCopy> decode_unnoted(const std::string& path) {
   const Bitmap bitmap = load_gdiplus_bitmap(path);
   if (!bitmap) return std::nullopt;
   UINT pw = 0;
@@ -46,6 +47,11 @@ std::optional<WorkingCopy> decode_picture_file(const std::string& path) {
   } unlock{bitmap.get(), &data};
   return make_working_copy({static_cast<const std::uint8_t*>(data.Scan0), data.Stride, static_cast<std::int32_t>(pw),
                             static_cast<std::int32_t>(ph)});
+}
+
+// A file that crashed the decoder is noted, so that it does so once, not at every start.
+std::optional<WorkingCopy> decode_picture_file(const std::string& path) {
+  return platform_decode_notes().run(Decoder::Picture, path, [&] { return decode_unnoted(path); });
 }
 
 PixelBuffer draw_picture_level(const PictureLevel& level, const LevelPlan& source, const ScalePlan& plan,

@@ -12,6 +12,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/decode_notes.h"
 #include "render/dib_surface.h"
 #include "render/gdiplus_win.h"
 #include "render/picture_header.h"
@@ -166,6 +167,8 @@ std::optional<VideoFrame> WindowsMediaEngine::capture_frame(const VideoTargetSiz
   return VideoFrame{std::move(pixels), target.width, target.height};
 }
 
+std::optional<std::vector<GifFrame>> decode_gif_frames(const std::string& path);
+
 class WindowsMediaPlatform final : public MediaPlatform {
  public:
   WindowsMediaPlatform() {
@@ -187,7 +190,10 @@ class WindowsMediaPlatform final : public MediaPlatform {
   }
 
   std::unique_ptr<MediaEngine> open_engine(const std::string& source, bool muted, bool loop) override;
-  std::optional<std::vector<GifFrame>> decode_gif(const std::string& path) override;
+  std::optional<std::vector<GifFrame>> decode_gif(const std::string& path) override {
+    // A file that crashed the decoder is noted, so that it does so once, not at every start.
+    return platform_decode_notes().run(Decoder::Gif, path, [&] { return decode_gif_frames(path); });
+  }
 
  private:
   bool com_ = false;
@@ -223,7 +229,7 @@ std::unique_ptr<MediaEngine> WindowsMediaPlatform::open_engine(const std::string
   return made;
 }
 
-std::optional<std::vector<GifFrame>> WindowsMediaPlatform::decode_gif(const std::string& path) {
+std::optional<std::vector<GifFrame>> decode_gif_frames(const std::string& path) {
   const std::optional<std::wstring> file = wide_path(path);
   if (!file || !gdiplus_startup_once()) return std::nullopt;
   // A decoder allocates every frame at its declared size before reading it, and takes whatever

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/decode_notes.h"
 #include "app/feed_slots.h"
 #include "app/state_media.h"
 #include "memory_files.h"
@@ -355,6 +356,102 @@ TEST(Sweep, AMapEntryWhoseFileWentAnywayIsDroppedAndFetchedAgain) {
   EXPECT_TRUE(view_snapshot(state)->pictures.empty());
   EXPECT_EQ(poster->posted, std::vector<std::uint32_t>{WM_APP_DATA});
   EXPECT_EQ(pictures_to_prefetch(*view_snapshot(state)), std::vector<std::string>{"https://p/a.jpg"});
+}
+
+// --- decode notes -------------------------------------------------------------------------------
+
+// Notes on an in-memory disk. A crash ends the program that holds them: from then on it does
+// nothing to the disk, and once it is gone its notes stay, held by nobody.
+class MemoryNotes final : public NoteFiles {
+ public:
+  std::map<std::string, bool> held;  // every note on the disk: held by a running program
+  bool crashed = false;
+  bool fail = false;
+
+  std::vector<std::string> abandoned(const std::string& folder) override {
+    std::vector<std::string> names;
+    for (const auto& [path, running] : held) {
+      if (!running && parent_folder(path) == folder) names.push_back(path.substr(folder.size() + 1));
+    }
+    return names;
+  }
+  std::unique_ptr<Held> hold(const std::string& path) override {
+    if (fail) return nullptr;
+    held[path] = true;
+    return std::make_unique<Note>(*this, path);
+  }
+  void start_again() {
+    crashed = false;
+    for (auto& [path, running] : held) running = false;
+  }
+
+ private:
+  struct Note final : Held {
+    Note(MemoryNotes& disk, std::string path) : disk(disk), path(std::move(path)) {}
+    ~Note() override {
+      if (!disk.crashed) disk.held.erase(path);
+    }
+    MemoryNotes& disk;
+    std::string path;
+  };
+};
+
+TEST(DecodeNotes, AFileThatCrashedADecoderIsNotGivenToItAgain) {
+  const std::string picture = join_path(FOLDER, "1234.img");
+  const std::string orb = join_path("", "orb.gif");
+  MemoryNotes disk;
+  disk.held[join_path(FOLDER, "00000000000000aa.img")] = false;  // a picture, not a note
+  int decoded = 0;
+  const auto decode = [&] { return std::optional<int>(++decoded); };
+  {
+    DecodeNotes first(disk, FOLDER, "17");
+    const std::string note = join_path(FOLDER, first.note_name(Decoder::Picture, picture));
+    EXPECT_EQ(first.run(Decoder::Picture, picture, [&] {
+      EXPECT_TRUE(disk.held.at(note)) << "the note stands while the file is decoded";
+      return decode();
+    }), 1);
+    EXPECT_FALSE(disk.held.contains(note)) << "and goes when the decode returns";
+    // Two files crash their decoders, one after the other, in two runs of the program.
+    first.run(Decoder::Picture, picture, [&] { disk.crashed = true; return decode(); });
+  }
+  disk.start_again();
+  {
+    DecodeNotes second(disk, FOLDER, "17");
+    EXPECT_EQ(second.run(Decoder::Picture, picture, decode), std::nullopt);
+    second.run(Decoder::Gif, orb, [&] { disk.crashed = true; return decode(); });
+  }
+  disk.start_again();
+  const int before = decoded;
+  DecodeNotes third(disk, FOLDER, "42");
+  for (const Decoder decoder : {Decoder::Picture, Decoder::Gif}) {
+    EXPECT_EQ(third.run(decoder, picture, decode), std::nullopt);
+    EXPECT_EQ(third.run(decoder, orb, decode), std::nullopt);
+  }
+  EXPECT_EQ(decoded, before) << "neither file is decoded again, by either decoder";
+  EXPECT_EQ(third.run(Decoder::Picture, join_path(FOLDER, "5678.img"), decode), before + 1);
+  EXPECT_EQ(third.run(Decoder::Gif, join_path(FOLDER, "5678.img"), decode), before + 2);
+}
+
+TEST(DecodeNotes, ANoteThatIsHeldOrCannotBeWrittenStopsNoDecode) {
+  const std::string picture = join_path(FOLDER, "1234.img");
+  MemoryNotes disk;
+  DecodeNotes running(disk, FOLDER, "17");
+  int decoded = 0;
+  const auto decode = [&] { return std::optional<int>(++decoded); };
+  // Another program starts while this one decodes the same file with both decoders.
+  running.run(Decoder::Picture, picture, [&] {
+    return running.run(Decoder::Gif, picture, [&] {
+      EXPECT_EQ(disk.held.size(), 2u);
+      DecodeNotes other(disk, FOLDER, "42");
+      EXPECT_EQ(other.run(Decoder::Picture, picture, decode), 1);
+      return decode();
+    });
+  });
+  EXPECT_TRUE(disk.held.empty());
+  disk.fail = true;
+  EXPECT_EQ(running.run(Decoder::Picture, picture, decode), 3);
+  DecodeNotes no_folder(disk, std::nullopt, "17");
+  EXPECT_EQ(no_folder.run(Decoder::Picture, picture, decode), 4);
 }
 
 }  // namespace
