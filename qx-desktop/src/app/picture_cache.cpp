@@ -188,6 +188,20 @@ void sweep_picture_folder(const PictureSweep& how) {
   if (dropped && how.poster) how.poster->post(WM_APP_DATA);
 }
 
+bool drop_missing_picture(Guarded<AppState>& state, const ViewSnapshot& view,
+                          const std::function<bool(const std::string& path)>& exists) {
+  const std::optional<std::string> address = current_picture_url(view);
+  const std::optional<std::string> path = current_picture_path(view);
+  if (!address || !path || exists(*path)) return false;
+  return state.with([&](AppState& s) {
+    // Only the entry that was drawn: a fetch may have mapped a new file meanwhile.
+    const auto entry = s.pictures.find(*address);
+    if (entry == s.pictures.end() || entry->second != *path) return false;
+    s.pictures.erase(entry);
+    return true;
+  }).value_or(false);
+}
+
 void picture_sweep_loop(const std::function<void()>& sweep,
                         const std::function<std::chrono::system_clock::time_point()>& now,
                         const std::function<void(std::chrono::seconds)>& sleep) {

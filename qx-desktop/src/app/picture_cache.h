@@ -118,6 +118,12 @@ struct PictureSweep {
 // next prefetch fetches it again.
 void sweep_picture_folder(const PictureSweep& how);
 
+// Drops the map entry of the snapshot's current picture when its file is gone (the sweep deleted
+// it just as a fetch mapped the old file), so that the next prefetch fetches it again; true when
+// it dropped one.
+bool drop_missing_picture(Guarded<AppState>& state, const ViewSnapshot& view,
+                          const std::function<bool(const std::string& path)>& exists);
+
 // The sweeper's thread body: a sweep at once, then another whenever PICTURE_SWEEP_INTERVAL of
 // wall-clock time has passed (or the clock went back), looking every PICTURE_SWEEP_WAKE; forever.
 [[noreturn]] void picture_sweep_loop(const std::function<void()>& sweep,

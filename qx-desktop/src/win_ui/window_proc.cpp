@@ -3,6 +3,7 @@
 #include "app/bar_activity.h"
 #include "app/feed_slots.h"
 #include "app/orb_zoom.h"
+#include "app/picture_cache.h"
 #include "app/state_media.h"
 #include "app/state_texts.h"
 #include "menu/menu_action.h"
@@ -24,6 +25,13 @@ std::optional<BarLayout> placed_layout(BarWindowHost& host, const ViewSnapshot& 
   const std::optional<Rect> rect = host.placed_rect();
   if (!rect) return std::nullopt;
   return host.layout(view, rect->right - rect->left, rect->bottom - rect->top, host.scale());
+}
+
+// Presents the frame; a picture whose file has gone is dropped from the map (true), to be fetched
+// again.
+bool present_checking_picture(Guarded<AppState>& state, BarWindowHost& host, const ViewSnapshot& view) {
+  host.present_frame(view);
+  return drop_missing_picture(state, view, [&](const std::string& path) { return host.file_exists(path); });
 }
 
 void toggle_expanded(Guarded<AppState>& state, BarWindowHost& host) {
@@ -71,7 +79,7 @@ void on_app_data(Guarded<AppState>& state, BarWindowHost& host) {
   host.tray_icon(TrayCommand::Modify, tray_tip_text(*view));
   host.start_orb_animation();
   host.sync_playback();
-  host.present_frame(*view);
+  if (present_checking_picture(state, host, *view)) host.request_repaint();
   host.prefetch_pictures();
 }
 
@@ -108,7 +116,11 @@ void on_show(Guarded<AppState>& state, BarWindowHost& host) {
 
 void on_repaint(Guarded<AppState>& state, BarWindowHost& host) {
   REPAINT_PENDING.exchange(false);
-  if (const std::optional<ViewSnapshot> view = view_snapshot(state)) host.present_frame(*view);
+  const std::optional<ViewSnapshot> view = view_snapshot(state);
+  if (view && present_checking_picture(state, host, *view)) {
+    host.request_repaint();
+    host.prefetch_pictures();
+  }
 }
 
 void on_video_frame(BarWindowHost& host) { host.push_video_frame(); }

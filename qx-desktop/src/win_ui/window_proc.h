@@ -66,6 +66,7 @@ class BarWindowHost {
   virtual void open_https_link(std::string_view address) = 0;
   virtual void run_context_menu() = 0;
   virtual void prefetch_pictures() = 0;
+  virtual bool file_exists(const std::string& path) = 0;
   virtual std::optional<int> notification_state() = 0;  // SHQueryUserNotificationState; none when it failed
   virtual std::uint16_t local_minutes_of_day() = 0;
   virtual void save_settings(const AppState& s) = 0;  // with the state lock held

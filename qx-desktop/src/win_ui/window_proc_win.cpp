@@ -75,6 +75,7 @@ class Win32BarWindowHost final : public BarWindowHost {
   void open_https_link(std::string_view address) override { platform_shell().open_https_link(address); }
   void run_context_menu() override { qx::run_context_menu(window_); }
   void prefetch_pictures() override { qx::prefetch_pictures(window_); }
+  bool file_exists(const std::string& path) override { return platform_file_ops().exists(path); }
   std::optional<int> notification_state() override {
     QUERY_USER_NOTIFICATION_STATE state{};
     if (FAILED(SHQueryUserNotificationState(&state))) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class FakeHost final : public BarWindowHost {
   std::vector<float> saved_zoom;
   std::vector<std::string> tips;
   std::vector<std::string> links;
+  std::set<std::string> gone;  // files deleted from under the map
 
   Instant now() override { return clock; }
   void place_window() override { calls.push_back("place"); }
@@ -57,6 +59,7 @@ class FakeHost final : public BarWindowHost {
   void open_https_link(std::string_view address) override { links.emplace_back(address); }
   void run_context_menu() override { calls.push_back("menu"); }
   void prefetch_pictures() override { calls.push_back("prefetch"); }
+  bool file_exists(const std::string& path) override { return !gone.contains(path); }
   std::optional<int> notification_state() override { return notification; }
   std::uint16_t local_minutes_of_day() override { return minute; }
   void save_settings(const AppState& s) override { saved_zoom.push_back(s.orb_zoom); }
@@ -170,6 +173,33 @@ TEST_F(WindowProc, NewDataUpdatesTheTrayTipThenPaints) {
   EXPECT_EQ(host.tips.back(), "Harbour: First");
   on_app_data(unset, host);
   EXPECT_EQ(host.calls.size(), 5u);
+}
+
+TEST_F(WindowProc, APictureWhoseFileWentIsDroppedAndFetchedAgain) {
+  // The sweep deleted the file just as a fetch mapped it; only the entry that was drawn goes.
+  const std::string address = "https://example.com/a.jpg";
+  state.with([&](AppState& s) {
+    s.feeds[0].items[0] = test::story_with_media("First", "image", address);
+    s.pictures[address] = "old.img";
+    s.pictures["https://example.com/other.jpg"] = "other.img";
+  });
+  struct Case {
+    bool on_repaint;
+    bool gone;
+    Calls calls;
+  };
+  for (const Case& c : {Case{true, false, {"present"}}, Case{true, true, {"present", "repaint", "prefetch"}},
+                        Case{false, true, {"tray-modify", "animate", "sync", "present", "repaint", "prefetch"}}}) {
+    SCOPED_TRACE(testing::Message() << c.on_repaint << c.gone);
+    state.with([&](AppState& s) { s.pictures[address] = "old.img"; });
+    host.calls.clear();
+    host.gone = c.gone ? std::set<std::string>{"old.img", "other.img"} : std::set<std::string>{};
+    c.on_repaint ? on_repaint(state, host) : on_app_data(state, host);
+    EXPECT_EQ(host.calls, c.calls);
+    const AppState s = read();
+    EXPECT_EQ(s.pictures.contains(address), !c.gone);
+    EXPECT_TRUE(s.pictures.contains("https://example.com/other.jpg"));
+  }
 }
 
 TEST_F(WindowProc, ThePlayersStatusReachesOnlyTheItemItPlays) {
