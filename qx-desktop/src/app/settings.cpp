@@ -17,6 +17,7 @@ namespace {
 constexpr std::string_view SETTINGS_FOLDER = "Zelvarons";
 constexpr std::string_view OLDER_SETTINGS_FOLDER = "Zelvaron";
 constexpr std::string_view SETTINGS_FILE = "settings.json";
+constexpr std::string_view UNREADABLE_SETTINGS_FILE = "settings.unreadable.json";
 constexpr std::size_t MAX_CHANNELS = 8;
 
 constexpr std::array<std::string_view, 3> FIT_MODE_NAMES{"smart", "fill", "whole"};
@@ -71,6 +72,19 @@ std::optional<std::string> read_text_file(LocalFiles& files, const std::optional
   Result<std::string, std::string> bytes = files.read_whole(*path);
   if (!bytes || !is_valid_utf8(*bytes)) return std::nullopt;
   return std::move(bytes).value();
+}
+
+// Beside the settings file, where the bytes of a file that could not be read are kept.
+std::string unreadable_settings_path(std::string_view settings_file) {
+  return join_path(parent_folder(settings_file), UNREADABLE_SETTINGS_FILE);
+}
+
+// The settings the bytes hold; none when they are not UTF-8 or not valid settings.
+std::optional<Settings> read_settings_text(std::string_view bytes) {
+  if (!is_valid_utf8(bytes)) return std::nullopt;
+  JsonResult<Settings> parsed = parse_settings(bytes);
+  if (!parsed) return std::nullopt;
+  return std::move(parsed).value();
 }
 
 std::vector<SavedFeed> saved_feeds_of(const std::vector<FeedSlot>& slots) {
@@ -250,9 +264,7 @@ Settings read_settings(LocalFiles& files, const std::optional<std::string>& appd
   std::optional<std::string> text = read_text_file(files, settings_path_in(appdata));
   if (!text) text = read_text_file(files, older_settings_path_in(appdata));
   if (!text) return {};
-  JsonResult<Settings> parsed = parse_settings(*text);
-  if (!parsed) return {};
-  return std::move(parsed).value();
+  return read_settings_text(*text).value_or(Settings{});
 }
 
 Settings read_settings() { return read_settings(platform_local_files(), environment_variable("APPDATA")); }
@@ -369,6 +381,11 @@ void save_settings(const AppState& s, FileOps& files, const std::optional<std::s
     const std::optional<std::string> path = settings_path_in(appdata);
     if (!path) return;
     files.create_folders(parent_folder(*path));
+    // A file that is there but was not taken (a hand edit gone wrong) holds the user's feeds and
+    // choices: its bytes are kept beside it before they are replaced, or nothing is replaced.
+    if (Result<std::string, std::string> old = files.read_whole(*path); old && !read_settings_text(*old)) {
+      if (!write_file_replacing(files, unreadable_settings_path(*path), *old)) return;
+    }
     write_file_replacing(files, *path, settings_text(s));
   } catch (...) {
   }

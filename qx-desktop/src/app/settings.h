@@ -4,7 +4,8 @@
 // Reading is all or nothing: a file that cannot be read, is not UTF-8, is not JSON, or holds one
 // value of a wrong type (a duplicate key, an unknown look or fit name, a number out of range)
 // counts as no file at all, and every setting takes its default. Writing goes to settings.tmp,
-// which is then renamed over settings.json, so the file is never left half written.
+// which is then renamed over settings.json, so the file is never left half written. A file that
+// is there but counts as absent is first copied to settings.unreadable.json beside it.
 #pragma once
 
 #include <cstdint>
@@ -102,7 +103,9 @@ Settings settings_from_state(const AppState& s);
 std::string settings_text(const AppState& s);
 
 // Writes the file from the state (called with the state lock held). Nothing is written without
-// a path; every failure leaves the old file and is not reported.
+// a path; every failure leaves the old file and is not reported. When the file there cannot be
+// read as settings, its bytes go to settings.unreadable.json first (replacing an older copy), and
+// it is replaced only once they are kept.
 void save_settings(const AppState& s, FileOps& files, const std::optional<std::string>& appdata);
 void save_settings(const AppState& s);  // the disk and "APPDATA"
 

@@ -515,6 +515,32 @@ TEST(SettingsSave, AFailedWriteOrRenameLeavesTheOldFileAsItWas) {
   EXPECT_EQ(files.files.count(SETTINGS_TMP), 0u);
 }
 
+TEST(SettingsSave, AFileThatCouldNotBeReadIsKeptBesideTheNewOne) {
+  const std::string kept = join_path(parent_folder(SETTINGS_FILE), "settings.unreadable.json");
+  const std::optional<std::string> none;
+  struct Case {
+    std::optional<std::string> file;
+    std::optional<std::string> kept_after;
+  } cases[] = {
+      {R"({"skin": 1,})", R"({"skin": 1,})"},          // a trailing comma
+      {R"({"skin": "one"})", R"({"skin": "one"})"},    // a wrong type
+      {"{\"lang\": \"\xC3\x28\"}", "{\"lang\": \"\xC3\x28\"}"},  // not UTF-8
+      {R"({"skin": 1})", none},                        // read: replaced as before
+      {none, none},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.value_or("no file"));
+    MemoryFiles files;
+    if (c.file) files.files[SETTINGS_FILE] = *c.file;
+    if (c.kept_after) files.files[kept] = "an older copy";
+    for (int save = 0; save < 2; ++save) {  // the second save finds its own good file
+      save_settings(full_state(), files, APPDATA);
+      EXPECT_EQ(files.files.at(SETTINGS_FILE), FULL_STATE_TEXT);
+      EXPECT_EQ(files.files.count(kept) ? std::optional(files.files.at(kept)) : none, c.kept_after);
+    }
+  }
+}
+
 TEST(SettingsSave, AFolderThatCannotBeMadeDoesNotStopTheWrite) {
   MemoryFiles files;
   files.fail_folders = true;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "unicode_text.h"
 
@@ -76,6 +78,41 @@ TEST(WindowsPopupMenu, DestroyingTheRootLeavesNoSubmenuBehind) {
     ASSERT_TRUE(IsMenu(sub));
   }
   EXPECT_FALSE(IsMenu(sub));
+}
+
+// The pixels of one line of text in the system's menu font, black on white.
+std::vector<std::uint32_t> menu_font_pixels(const std::wstring& text) {
+  constexpr int W = 300, H = 40;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, -H, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+  const HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ old_font = SelectObject(dc, font);
+  RECT box{0, 0, W, H};
+  FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  DrawTextW(dc, text.c_str(), -1, &box, DT_SINGLELINE | DT_NOPREFIX);
+  GdiFlush();
+  std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits), static_cast<const std::uint32_t*>(bits) + W * H);
+  SelectObject(dc, old_font);
+  SelectObject(dc, old_bitmap);
+  DeleteObject(font);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// A font without the script draws one empty box per character, as it does for an unassigned one.
+TEST(WindowsPopupMenu, TheMenuFontDrawsEveryLanguageWithRealGlyphs) {
+  for (const std::string text : {"हिन्दी", "తెలుగు", "日本語", "தமிழ்", "বাংলা", "ગુજરાતી", "ਪੰਜਾਬੀ", "한국어", "العربية"}) {
+    const std::wstring wide = utf8_to_wide(text);
+    EXPECT_TRUE(menu_font_pixels(wide) != menu_font_pixels(std::wstring(wide.size(), L'\x0378'))) << text;
+  }
 }
 
 }  // namespace
