@@ -7,8 +7,8 @@
 //    new copy of the file, so that nothing is cached), and how far the peak working set rose.
 //    The peak only rises, so the pictures go from the baseline up, the largest plain one last: a
 //    figure near 0 after a large one means this picture cost no more than the largest before it.
-//    Beside the load, the header check alone (`read_picture_file_header`), which inflates a PNG's
-//    pixel data to bound it: its cost on an ordinary PNG, small and photo-sized, against the load.
+//    Beside the load, the header check alone (`read_picture_file_header`): its cost on an ordinary
+//    PNG, small and photo-sized, against the load.
 // 2. The real program: "--render" of a live game with the picture in the orb, 1280 × 300.
 // Run under Wine as: build/wine-run.sh build/bench/picture_load_bench.exe [ROUNDS]
 #ifdef _WIN32

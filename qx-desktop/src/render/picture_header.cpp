@@ -143,8 +143,8 @@ class InflatedBytes {
   std::uint64_t out_ = 0;
 };
 
-// What a decoder inflates the pixel data to: every row with its filter byte, in the seven passes
-// of an interlaced picture.
+// What the pixel data inflates to: every row with its filter byte, in the seven passes of an
+// interlaced picture.
 std::uint64_t png_rows_bytes(std::uint64_t width, std::uint64_t height, unsigned depth, unsigned colour_type,
                              bool interlaced) {
   constexpr unsigned CHANNELS[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type; 0: none such
@@ -187,9 +187,10 @@ bool at_compressed_text(Cursor& file, const unsigned char* type, std::uint64_t e
 // A decoder reads every chunk to IEND, inflates the compressed text before the first IDAT as it
 // reads the header (none after it), and inflates every IDAT's data as one stream. A chunk that
 // claims more bytes than the file holds is refused however far it lies: decoders allocate for it.
-bool png_chunks_within_bounds(Cursor& file, std::uint64_t pixel_bytes) {
+bool png_chunks_within_bounds(Cursor& file, std::uint64_t rows_bytes) {
   InflatedBytes text(MAX_PNG_TEXT_BYTES);
-  InflatedBytes pixels(pixel_bytes + PNG_PIXEL_DATA_SLACK);
+  const std::uint64_t most_pixel_data = rows_bytes + rows_bytes / 8 + PNG_PIXEL_DATA_SLACK;
+  std::uint64_t pixel_data = 0;
   std::uint32_t chunks = 1;  // IHDR
   bool pixels_begun = false;
   file.seek(8 + 8 + 13 + 4);  // past the signature and IHDR
@@ -205,7 +206,8 @@ bool png_chunks_within_bounds(Cursor& file, std::uint64_t pixel_bytes) {
     }
     if (std::memcmp(chunk + 4, "IDAT", 4) == 0) {
       pixels_begun = true;
-      if (!pixels.feed(file, end - data)) return false;
+      pixel_data += end - data;
+      if (pixel_data > most_pixel_data) return false;
     } else {
       if (++chunks > MAX_PNG_CHUNKS) return false;
       if (std::memcmp(chunk + 4, "IEND", 4) == 0) return true;

@@ -36,8 +36,10 @@ inline constexpr std::uint32_t MAX_PNG_CHUNKS = 400;
 // so what that text comes to has a bound: the hex EXIF that image converters write comes to about
 // 100 KB.
 inline constexpr std::uint64_t MAX_PNG_TEXT_BYTES = 4u << 20;
-// It inflates the pixel data to its end, past the last row if the stream goes on: the stream may
-// come to the rows' bytes and this much more.
+// It inflates the pixel data to its end, past the last row if the stream goes on. Inflating it
+// here costs about a sixth of loading a large PNG, so its compressed size is bounded instead: at
+// most the rows' bytes stored plainly, an eighth more (an encoder's worst, 9-bit codes) and this.
+// Data within that bound may still inflate past the rows, up to about 1,030 times its size.
 inline constexpr std::uint64_t PNG_PIXEL_DATA_SLACK = 64u << 10;
 // Each scan of a progressive JPEG walks every block of the picture, however little it holds:
 // under Wine about 4 % of decoding the picture at 8192 × 8192. libjpeg's own progressions have 6
