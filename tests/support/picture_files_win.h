@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "render/gdiplus_win.h"
 #include "render/dib_surface.h"
 
@@ -124,11 +126,95 @@ inline std::string black_png(std::uint32_t w, std::uint32_t h) {
          png_chunk("IDAT", zlib_of_zeros(length)) + png_chunk("IEND", "");
 }
 
+// The PNG with these chunks right after its header.
+inline std::string png_with_chunks(const std::string& png, const std::string& chunks) {
+  const std::size_t after_ihdr = 8 + 12 + 13;
+  return png.substr(0, after_ihdr) + chunks + png.substr(after_ihdr);
+}
+
 // The PNG with a zTXt chunk of this zlib stream right after its header, where decoders inflate it
 // as they read the header.
-inline std::string png_with_text(const std::string& png, const std::string& zlib) {
-  const std::size_t after_ihdr = 8 + 12 + 13;
-  return png.substr(0, after_ihdr) + png_chunk("zTXt", std::string("Comment\0\0", 9) + zlib) + png.substr(after_ihdr);
+inline std::string png_with_text(const std::string& png, const std::string& zlib, const std::string& keyword = "Comment") {
+  return png_with_chunks(png, png_chunk("zTXt", keyword + std::string("\0\0", 2) + zlib));
+}
+
+// The text that image converters write for a photo's EXIF (keyword "Raw profile type exif"): a
+// line of its name, a line of its length, then its bytes in hex, 36 a line. These bytes are
+// half a fixed pattern, as tags are: 45,000 of them come to 91 KB of text and deflate to 42 KB.
+inline std::string hex_exif_text(std::size_t bytes = 45'000) {
+  std::string text = "\nexif\n" + std::to_string(bytes) + "\n";
+  std::uint32_t seed = 1;
+  for (std::size_t i = 0; i < bytes; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const unsigned b = i % 2 == 0 ? seed >> 24 : static_cast<unsigned>(i % 9);
+    text += "0123456789abcdef"[b >> 4 & 15];
+    text += "0123456789abcdef"[b & 15];
+    if (i % 36 == 35) text += '\n';
+  }
+  return text + '\n';
+}
+
+inline std::string deflated(const std::string& bytes) {
+  uLongf size = compressBound(bytes.size());
+  std::string z(size, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(),
+                9) != Z_OK) {
+    return {};
+  }
+  z.resize(size);
+  return z;
+}
+
+// A 1 × 1 grey PNG whose pixel data inflates to `length` zero bytes: 2 GiB take 2 MB.
+inline std::string png_inflating_to(std::uint64_t length) {
+  return std::string("\x89PNG\r\n\x1A\n", 8) + png_chunk("IHDR", be32_bytes(1) + be32_bytes(1) + std::string("\x01\0\0\0\0", 5)) +
+         png_chunk("IDAT", zlib_of_zeros(length)) + png_chunk("IEND", "");
+}
+
+// LZW data (code size 2) of `pixels` pixels of colour 0, in sub-blocks: each code stands for one
+// pixel more than the one before, so 512 × 512 take about 850 bytes.
+inline std::string solid_gif_data(std::uint64_t pixels) {
+  std::string data;
+  std::uint32_t bits = 0, width = 3, next = 6;  // the first free code follows clear (4) and end (5)
+  int held = 0;
+  const auto put = [&](std::uint32_t code) {
+    bits |= code << held;
+    for (held += static_cast<int>(width); held >= 8; held -= 8, bits >>= 8) data += static_cast<char>(bits & 0xFF);
+    // A decoder widens its codes once the codes it has read pass what the width holds.
+    if (next < 4097 && ++next > (1u << width) && width < 12) ++width;
+  };
+  put(4);
+  next = 6;
+  for (std::uint64_t run = 1; pixels > 0; ++run) {
+    const std::uint64_t n = std::min<std::uint64_t>({run, pixels, 4095 - 4});
+    put(n == 1 ? 0 : static_cast<std::uint32_t>(4 + n));  // the run of n: 0 alone, then 6, 7, ...
+    pixels -= n;
+  }
+  put(5);
+  if (held > 0) data += static_cast<char>(bits & 0xFF);
+  std::string blocks = "\x02";
+  for (std::size_t i = 0; i < data.size(); i += 255) {
+    const std::size_t n = std::min<std::size_t>(255, data.size() - i);
+    blocks += static_cast<char>(n) + data.substr(i, n);
+  }
+  return blocks + std::string(1, '\0');
+}
+
+// A GIF of w × h, with no colour table when `colours` is off, of `frames` solid frames, after
+// `comments` empty comments and a comment of `sub_blocks` one-byte sub-blocks.
+inline std::string gif_of(std::uint16_t w, std::uint16_t h, bool colours, std::uint32_t frames, std::uint32_t comments = 0,
+                          std::uint32_t sub_blocks = 0) {
+  std::string g = "GIF89a" + le_bytes(w, 2) + le_bytes(h, 2) + (colours ? std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9) : std::string(3, '\0'));
+  for (std::uint32_t i = 0; i < comments; ++i) g += std::string("\x21\xFE\0", 3);
+  if (sub_blocks > 0) {
+    g += "\x21\xFE";
+    g.reserve(g.size() + 2 * std::size_t{sub_blocks} + 1);
+    for (std::uint32_t i = 0; i < sub_blocks; ++i) g += std::string("\x01 ", 2);
+    g += '\0';
+  }
+  const std::string frame = "\x2C" + le_bytes(0, 4) + le_bytes(w, 2) + le_bytes(h, 2) + '\0' + solid_gif_data(std::uint64_t{w} * h);
+  for (std::uint32_t i = 0; i < frames; ++i) g += frame;
+  return g + ";";
 }
 
 // The JPEG with `count` stray zero bytes after its first segment, as edited photos have them

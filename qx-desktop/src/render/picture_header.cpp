@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include <zlib.h>
+
 namespace qx {
 namespace {
 
@@ -32,17 +34,28 @@ class Cursor {
     return true;
   }
 
-  // Moves to the next byte of this value at or after the position; false when the file ends first.
-  bool find(std::uint8_t value) {
+  // Up to `most` bytes (at least 1) at the position, in place, moving past them; 0 at the end.
+  std::size_t take(const unsigned char*& out, std::uint64_t most) {
+    if (most == 0 || !hold(1)) return 0;
+    const std::size_t from = static_cast<std::size_t>(at_ - start_);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(most, filled_ - from));
+    out = window_.data() + from;
+    at_ += n;
+    return n;
+  }
+
+  // Moves to the next byte of this value at or after the position; false when the file, or the
+  // bytes before `end`, end first.
+  bool find(std::uint8_t value, std::uint64_t end = UINT64_MAX) {
     for (;;) {
-      if (!hold(1)) return false;
+      if (at_ >= end || !hold(1)) return false;
       const std::size_t from = static_cast<std::size_t>(at_ - start_);
-      const void* hit = std::memchr(window_.data() + from, value, filled_ - from);
+      const void* hit = std::memchr(window_.data() + from, value, std::min<std::uint64_t>(filled_ - from, end - at_));
       if (hit) {
         at_ = start_ + static_cast<std::uint64_t>(static_cast<const unsigned char*>(hit) - window_.data());
         return true;
       }
-      at_ = start_ + filled_;
+      at_ = std::min(start_ + filled_, end);
     }
   }
 
@@ -84,41 +97,142 @@ std::optional<Size> png_ihdr(const unsigned char (&b)[PNG_HEADER_BYTES]) {
   return Size{be32(b + 16), be32(b + 20)};
 }
 
-// An iTXt chunk's text is compressed when the flag after its keyword (1 to 79 bytes and a 0) is set.
-bool itxt_compressed(Cursor& file, std::uint32_t length) {
-  unsigned char start[81];
-  const std::size_t want = std::min<std::size_t>(length, sizeof start);
-  if (!file.bytes(start, want)) return false;
-  const auto* end = std::find(start, start + std::min<std::size_t>(want, 80), 0);
-  return end + 1 < start + want && end[1] != 0;
+// Counts what zlib streams inflate to, together, stopping one byte past a bound: nothing is kept.
+class InflatedBytes {
+ public:
+  explicit InflatedBytes(std::uint64_t bound) : bound_(bound), sink_(64 * 1024) {
+    live_ = ready_ = inflateInit(&z_) == Z_OK;
+  }
+  ~InflatedBytes() {
+    if (ready_) inflateEnd(&z_);
+  }
+  InflatedBytes(const InflatedBytes&) = delete;
+  InflatedBytes& operator=(const InflatedBytes&) = delete;
+
+  // A new stream, counted with the ones before.
+  void restart() { live_ = ready_ && inflateReset(&z_) == Z_OK; }
+  // Inflates `count` bytes of the file at the position, moving past them; false once the
+  // streams have come to more than the bound (or zlib could not start: nothing was checked). A
+  // stream that ends, or is damaged, takes nothing more: a decoder stops there too.
+  bool feed(Cursor& file, std::uint64_t count) {
+    if (!ready_) return false;
+    const unsigned char* in = nullptr;
+    for (std::size_t n; live_ && (n = file.take(in, count)) > 0; count -= n) {
+      z_.next_in = const_cast<unsigned char*>(in);
+      z_.avail_in = static_cast<uInt>(n);
+      do {
+        const auto room = static_cast<uInt>(std::min<std::uint64_t>(sink_.size(), bound_ + 1 - out_));
+        z_.next_out = sink_.data();
+        z_.avail_out = room;
+        const int status = inflate(&z_, Z_NO_FLUSH);
+        out_ += room - z_.avail_out;
+        if (out_ > bound_) return false;
+        if (status == Z_BUF_ERROR) break;  // it needs more input
+        if (status != Z_OK) live_ = false;
+      } while (live_ && (z_.avail_in > 0 || z_.avail_out == 0));
+    }
+    file.skip(count);
+    return true;
+  }
+
+ private:
+  const std::uint64_t bound_;
+  std::vector<unsigned char> sink_;
+  z_stream z_{};
+  bool ready_ = false, live_ = false;
+  std::uint64_t out_ = 0;
+};
+
+// What the pixel data inflates to: every row with its filter byte, in the seven passes of an
+// interlaced picture.
+std::uint64_t png_rows_bytes(std::uint64_t width, std::uint64_t height, unsigned depth, unsigned colour_type,
+                             bool interlaced) {
+  constexpr unsigned CHANNELS[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type; 0: none such
+  const unsigned channels = colour_type < 7 && CHANNELS[colour_type] ? CHANNELS[colour_type] : 4;
+  const std::uint64_t bits = std::uint64_t{channels} * std::clamp(depth, 1u, 16u);
+  const auto rows = [bits](std::uint64_t w, std::uint64_t h) { return w == 0 ? 0 : h * (1 + (w * bits + 7) / 8); };
+  if (!interlaced) return rows(width, height);
+  struct Pass {
+    unsigned x, y, dx, dy;
+  };
+  constexpr Pass PASSES[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::uint64_t total = 0;
+  for (const Pass& p : PASSES) total += rows((width + p.dx - 1 - p.x) / p.dx, (height + p.dy - 1 - p.y) / p.dy);
+  return total;
 }
 
-// Decoders inflate every compressed text chunk before the first IDAT as they read the header
-// (none after it), so those chunks' compressed bytes add up against their bound.
-bool png_text_within_bound(Cursor& file) {
-  std::uint64_t compressed = 0;
+// Past a chunk's next field that ends in a 0, within the chunk's `end`; false when it has none.
+bool skip_text_field(Cursor& file, std::uint64_t end) {
+  if (!file.find(0, end)) return false;
+  file.skip(1);
+  return true;
+}
+
+// Moves to a text chunk's compressed text: a zTXt's always, an iTXt's when its flag says so;
+// false for any other chunk and for a damaged one.
+bool at_compressed_text(Cursor& file, const unsigned char* type, std::uint64_t end) {
+  if (std::memcmp(type, "zTXt", 4) == 0) {
+    if (!skip_text_field(file, end)) return false;  // the keyword
+    file.skip(1);                                   // the method
+    return file.position() < end;
+  }
+  unsigned char flags[2];  // compressed, and the method
+  if (std::memcmp(type, "iTXt", 4) != 0 || !skip_text_field(file, end) || end - file.position() < 2 ||
+      !file.bytes(flags, sizeof flags) || flags[0] == 0) {
+    return false;
+  }
+  return skip_text_field(file, end) && skip_text_field(file, end);  // the language and the translated keyword
+}
+
+// A decoder reads every chunk to IEND, inflates the compressed text before the first IDAT as it
+// reads the header (none after it), and inflates every IDAT's data as one stream. A chunk that
+// claims more bytes than the file holds is refused however far it lies: decoders allocate for it.
+bool png_chunks_within_bounds(Cursor& file, std::uint64_t rows_bytes) {
+  InflatedBytes text(MAX_PNG_TEXT_BYTES);
+  const std::uint64_t most_pixel_data = rows_bytes + rows_bytes / 8 + PNG_PIXEL_DATA_SLACK;
+  std::uint64_t pixel_data = 0;
+  std::uint32_t chunks = 1;  // IHDR
+  bool pixels_begun = false;
   file.seek(8 + 8 + 13 + 4);  // past the signature and IHDR
   for (;;) {
     unsigned char chunk[8];  // length and type
-    if (!file.bytes(chunk, sizeof chunk) || std::memcmp(chunk + 4, "IDAT", 4) == 0) return true;
-    const std::uint32_t length = be32(chunk);
+    if (!file.bytes(chunk, sizeof chunk)) return true;  // the end, without IEND
     const std::uint64_t data = file.position();
-    if (std::memcmp(chunk + 4, "zTXt", 4) == 0 || (std::memcmp(chunk + 4, "iTXt", 4) == 0 && itxt_compressed(file, length))) {
-      compressed += length;
-      if (compressed > MAX_PNG_COMPRESSED_TEXT_BYTES) return false;
+    const std::uint64_t end = data + be32(chunk);
+    if (end > data) {
+      file.seek(end - 1);
+      if (!file.byte()) return false;
+      file.seek(data);
     }
-    file.seek(data + length + 4);  // past the data and its CRC
+    if (std::memcmp(chunk + 4, "IDAT", 4) == 0) {
+      pixels_begun = true;
+      pixel_data += end - data;
+      if (pixel_data > most_pixel_data) return false;
+    } else {
+      if (++chunks > MAX_PNG_CHUNKS) return false;
+      if (std::memcmp(chunk + 4, "IEND", 4) == 0) return true;
+      if (!pixels_begun && at_compressed_text(file, chunk + 4, end)) {
+        text.restart();
+        if (!text.feed(file, end - file.position())) return false;
+      }
+    }
+    file.seek(end + 4);  // past the CRC
   }
 }
 
 void png_size(Cursor& file, PictureHeader& header) {
   unsigned char b[PNG_HEADER_BYTES];
-  if (!file.bytes(b, sizeof b)) return;
+  unsigned char format[5];  // bit depth, colour type, compression, filter, interlace
+  if (!file.bytes(b, sizeof b) || !file.bytes(format, sizeof format)) return;
   const std::optional<Size> size = png_ihdr(b);
-  if (size && png_text_within_bound(file)) {
-    header.width = size->width;
-    header.height = size->height;
+  if (!size) return;
+  // Past the bounds the picture is refused for its size alone.
+  if (picture_size_within_bounds(size->width, size->height) &&
+      !png_chunks_within_bounds(file, png_rows_bytes(size->width, size->height, format[0], format[1], format[4] != 0))) {
+    return;
   }
+  header.width = size->width;
+  header.height = size->height;
 }
 
 // The start of a DIB's info header (at least 12 bytes): its size field, then width and height.
@@ -134,12 +248,14 @@ std::optional<Size> dib_info(const unsigned char* b) {
   return Size{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height < 0 ? -height : height)};
 }
 
-// Past a chain of sub-blocks (a length byte, then that many bytes, until a length of 0).
-bool skip_sub_blocks(Cursor& file) {
+// Past a chain of sub-blocks (a length byte, then that many bytes, until a length of 0), each
+// counted; false at the end of the file or past the bound on them.
+bool skip_sub_blocks(Cursor& file, std::uint32_t& sub_blocks) {
   for (;;) {
     const std::optional<std::uint8_t> length = file.byte();
     if (!length) return false;
     if (*length == 0) return true;
+    if (++sub_blocks > MAX_GIF_SUB_BLOCKS) return false;
     file.skip(*length);
   }
 }
@@ -150,30 +266,37 @@ void skip_colour_table(Cursor& file, std::uint8_t flags) {
 
 // Decoders size the picture from the logical screen but each frame from its own descriptor,
 // which may reach past the screen; the result is the box holding all of them. The walk ends at
-// the trailer, at anything that is not a block, or where the file ends.
+// the trailer, at anything that is not a block, or where the file ends. A frame with no colour
+// table to use, neither its own nor the screen's, crashes Wine's decoder: the GIF is refused, as
+// it is past the bounds on blocks.
 void gif_size(Cursor& file, PictureHeader& header) {
   unsigned char screen[13];
   if (!file.bytes(screen, sizeof screen)) return;
   std::uint32_t right = le16(screen + 6);
   std::uint32_t bottom = le16(screen + 8);
+  const bool screen_colours = screen[10] & 0x80;
   skip_colour_table(file, screen[10]);
+  std::uint32_t blocks = 0, sub_blocks = 0;
   for (bool more = true; more;) {
     const std::optional<std::uint8_t> introducer = file.byte();
+    if ((introducer == 0x21 || introducer == 0x2C) && ++blocks > MAX_GIF_BLOCKS) return;
     if (introducer == 0x21) {  // an extension: its label, then its sub-blocks
-      more = file.byte() && skip_sub_blocks(file);
+      more = file.byte() && skip_sub_blocks(file, sub_blocks);
     } else if (introducer == 0x2C) {
       unsigned char d[9];
       if (!file.bytes(d, sizeof d)) break;
+      if (!screen_colours && !(d[8] & 0x80)) return;
       const std::uint32_t width = le16(d + 4);
       const std::uint32_t height = le16(d + 6);
       right = std::max(right, le16(d) + width);
       bottom = std::max(bottom, le16(d + 2) + height);
       header.frame_pixels += std::uint64_t{width} * height;
       skip_colour_table(file, d[8]);
-      more = file.byte() && skip_sub_blocks(file);  // the LZW code size, then the data
+      more = file.byte() && skip_sub_blocks(file, sub_blocks);  // the LZW code size, then the data
     } else {
       more = false;  // the trailer, the end, or damage
     }
+    if (sub_blocks > MAX_GIF_SUB_BLOCKS) return;
   }
   header.width = right;
   header.height = bottom;
@@ -184,8 +307,9 @@ bool is_frame_header(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// The size from the first frame header, then the scans counted up to the end of the image: the
-// walk goes through the scans' data as decoders do, from marker to marker.
+// The size from the first frame header, then the scans counted up to the end of the image, each
+// a walk over every block of the picture: the header reader's walk goes through the scans' data
+// as decoders do, from marker to marker.
 void jpeg_size(Cursor& file, PictureHeader& header) {
   file.seek(2);
   std::uint32_t scans = 0;
@@ -199,7 +323,9 @@ void jpeg_size(Cursor& file, PictureHeader& header) {
     if (!marker || *marker == 0xD9) return;
     if (*marker == 0x00) continue;  // a stuffed zero is not a marker either
     if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD8)) continue;  // no segment follows
-    if (*marker == 0xDA && (!header.width || ++scans > MAX_JPEG_SCANS)) {  // data before a frame, or too many scans
+    // Data before a frame, or too many scans.
+    if (*marker == 0xDA && (!header.width || ++scans > MAX_JPEG_SCANS ||
+                            scans * std::uint64_t{*header.width} * *header.height > MAX_JPEG_SCAN_PIXELS)) {
       header.width = header.height = std::nullopt;
       return;
     }

@@ -18,17 +18,35 @@ namespace qx {
 inline constexpr std::uint32_t MAX_PICTURE_SIDE = 16'384;
 inline constexpr std::uint64_t MAX_PICTURE_PIXELS = 64ull << 20;
 // A decoder may keep every frame of a GIF or every image of an icon at its declared size (Wine's
-// does for GIFs, one byte a pixel), so the frames together have a budget too: 256 MiB, for example
-// 1,000 frames of 512 × 512.
-inline constexpr std::uint64_t MAX_FRAMES_PIXELS = 256ull << 20;
+// does for GIFs, one byte a pixel), so the frames together have a budget too: 64 Mi pixels, for
+// example 256 frames of 512 × 512; the largest public GIFs hold a few million. Icons share it: no
+// ordinary icon comes near, and their images cost a decoder alike.
+inline constexpr std::uint64_t MAX_FRAMES_PIXELS = 64ull << 20;
+// A GIF decoder walks every block and every sub-block however little each holds: 100,000 empty
+// extensions or 4 million one-byte sub-blocks cost it seconds. The largest public GIFs have 85
+// blocks and about 1,100 sub-blocks.
+inline constexpr std::uint32_t MAX_GIF_BLOCKS = 2'048;
+inline constexpr std::uint32_t MAX_GIF_SUB_BLOCKS = 40'000;
 
 // Some files make a decoder work far beyond what their declared size costs, so these have bounds
-// of their own. Compressed text before a PNG's pixels is inflated whole (deflate inflates up to
-// about 1,030 times): 32 KiB of it come to 33 MB and well under a second.
-inline constexpr std::uint64_t MAX_PNG_COMPRESSED_TEXT_BYTES = 32u << 10;
+// of their own. A PNG decoder reads every chunk, however small, to the end of the file (the
+// largest public PNG, an animated one, has 259 besides its pixel data).
+inline constexpr std::uint32_t MAX_PNG_CHUNKS = 400;
+// It inflates compressed text before the pixels whole (deflate inflates up to about 1,030 times),
+// so what that text comes to has a bound: the hex EXIF that image converters write comes to about
+// 100 KB.
+inline constexpr std::uint64_t MAX_PNG_TEXT_BYTES = 4u << 20;
+// It inflates the pixel data to its end, past the last row if the stream goes on. Inflating it
+// here costs about a sixth of loading a large PNG, so its compressed size is bounded instead: at
+// most the rows' bytes stored plainly, an eighth more (an encoder's worst, 9-bit codes) and this.
+// Data within that bound may still inflate past the rows, up to about 1,030 times its size.
+inline constexpr std::uint64_t PNG_PIXEL_DATA_SLACK = 64u << 10;
 // Each scan of a progressive JPEG walks every block of the picture, however little it holds:
-// under Wine about 1 % of decoding the picture. libjpeg's own progressions have 6 to 18 scans.
+// under Wine about 4 % of decoding the picture at 8192 × 8192. libjpeg's own progressions have 6
+// to 18 scans and no public JPEG more than 11, so scans times the declared pixels have a bound,
+// and scans on their own too.
 inline constexpr std::uint32_t MAX_JPEG_SCANS = 64;
+inline constexpr std::uint64_t MAX_JPEG_SCAN_PIXELS = 18 * MAX_PICTURE_PIXELS;
 // A TIFF decoder fills whole tiles: the tiles covering a picture may hold 4 times its pixels (as
 // any tile no larger than the picture does), or 4 Mi pixels on a small picture; a tile itself is
 // held to the picture bounds.
@@ -50,7 +68,7 @@ struct PictureHeader {
 // of the file or on an error).
 using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t count)>;
 
-// PNG (IHDR, and the chunks before its pixels), GIF (logical screen and every image descriptor),
+// PNG (IHDR, then every chunk to IEND), GIF (logical screen and every block),
 // JPEG (the first SOFn marker, and every scan's marker through the file), BMP (the info header),
 // ICO (every image's own PNG or info header) and TIFF (the first directory); anything else is of
 // unknown kind. Reads only what it needs, in blocks, never more than the file, however damaged

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include <zlib.h>
+
 #include "fuzz_mutation.h"
 #include "render/picture_cache.h"
 #include "render/picture_header.h"
@@ -375,11 +377,55 @@ std::string png_chunk(const char* type, std::uint32_t length, const std::string&
   return be(length, 4) + type + start + std::string(length - start.size(), 'x') + "crc!";
 }
 
+// A PNG chunk holding these bytes.
+std::string png_data_chunk(const char* type, const std::string& data) {
+  return be(static_cast<std::uint32_t>(data.size()), 4) + type + data + "crc!";
+}
+
+std::string deflated(const std::string& bytes) {
+  uLongf size = compressBound(bytes.size());
+  std::string z(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 9);
+  z.resize(size);
+  return z;
+}
+std::string deflated_zeros(std::size_t count) { return deflated(std::string(count, '\0')); }
+
+// A PNG of this pixel format (bit depth, colour type, interlace) whose chunks follow IHDR.
+std::string png_file(std::uint32_t w, std::uint32_t h, const std::string& format, const std::string& chunks) {
+  return png_header(w, h).substr(0, 24) + format + "crc!" + chunks + png_chunk("IEND", 0);
+}
+const std::string RGBA = std::string("\x08\x06\0\0\0", 5);
+const std::string RGBA_INTERLACED = std::string("\x08\x06\0\0\x01", 5);
+const std::string GREY_1_BIT = std::string("\x01\0\0\0\0", 5);
+
+// A 1 × 1 GIF: its screen, with a table of 2 colours or none, then these blocks.
+std::string small_gif(bool screen_colours, const std::string& blocks) {
+  return "GIF89a" + le(1, 2) + le(1, 2) + (screen_colours ? std::string("\x80\0\0", 3) + std::string(6, '\x11') : std::string(3, '\0')) +
+         blocks + ";";
+}
+// A 1 × 1 frame, with a table of 2 colours or none, and one sub-block of data.
+std::string gif_frame(bool own_colours) {
+  return "\x2C" + le(0, 4) + le(1, 2) + le(1, 2) + (own_colours ? "\x80" + std::string(6, '\x11') : std::string(1, '\0')) +
+         std::string("\x02\x02\x44\x01\0", 5);
+}
+// A comment of this many one-byte sub-blocks.
+std::string gif_comment(std::uint32_t sub_blocks) {
+  std::string c = "\x21\xFE";
+  for (std::uint32_t i = 0; i < sub_blocks; ++i) c += "\x01x";
+  return c + std::string(1, '\0');
+}
+std::string repeated(const std::string& s, std::size_t n) {
+  std::string out;
+  for (std::size_t i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 // A progressive JPEG of this many scans, each with data that holds a stuffed FF and a restart
 // marker, and a table between scans; together more than the header reader's window.
-std::string progressive_jpeg(std::uint32_t scans) {
+std::string progressive_jpeg(std::uint32_t scans, std::uint16_t w = 640, std::uint16_t h = 480) {
   const std::string data = std::string(400, 'x') + std::string("\xFF\0\xFF\xD3", 4);
-  std::string j = jpeg_header(640, 480, '\xC2') + data;
+  std::string j = jpeg_header(w, h, '\xC2') + data;
   for (std::uint32_t i = 1; i < scans; ++i) j += std::string("\xFF\xC4\0\x04\0\0\xFF\xDA\0\x02", 10) + data;
   return j + "\xFF\xD9";
 }
@@ -393,10 +439,13 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
   not_ihdr[12] = 'X';
   std::string bad_marker = jpeg;
   bad_marker[20] = 'x';
-  const std::string compressed_itxt("Title\0\x01\0", 8);
-  const std::string png_with_text = png + png_chunk("iCCP", 65536) + png_chunk("zTXt", 20000) +
+  // Compressed text comes to its bound in a zTXt and a compressed iTXt (keyword, flag, method,
+  // language, translated keyword); an ICC profile and text that is not compressed do not count.
+  const std::string png_with_text = png + png_chunk("iCCP", 65536, "ICC\0\0" + deflated_zeros(100000)) +
+                                    png_data_chunk("zTXt", std::string("Raw profile type exif\0\0", 23) + deflated_zeros(1 << 20)) +
                                     png_chunk("iTXt", 100000, std::string("XML:com.adobe.xmp\0\0\0", 20)) +
-                                    png_chunk("iTXt", MAX_PNG_COMPRESSED_TEXT_BYTES - 20000, compressed_itxt);
+                                    png_data_chunk("iTXt", std::string("Title\0\x01\0en\0Titel\0", 17) + deflated_zeros(MAX_PNG_TEXT_BYTES - (1 << 20)));
+  std::string gif_blocks = repeated(gif_comment(0), MAX_GIF_BLOCKS - 1);
   // The directory at 4 overlaps the header: read from there, it would hold 640 × 480.
   const std::string tiff_inside_header = std::string("II*\0\x04\0\0\0", 8) + std::string(10, 'x') +
                                          tiff_file(false, {{256, 3, 1, 640}, {257, 3, 1, 480}}).substr(10, 24) +
@@ -412,15 +461,38 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       {"png cut in IHDR", png.substr(0, 23), K::Png, {}, {}},
       {"png without IHDR first", not_ihdr, K::Png, {}, {}},
       {"png signature only", png.substr(0, 4), K::Png, {}, {}},
-      // Compressed text before the pixels is inflated whole; an ICC profile, text that is not
-      // compressed and anything after the first IDAT are not counted.
-      {"png whose compressed text is at its bound", png_with_text + png_chunk("IDAT", 8) + png_chunk("zTXt", 100000), K::Png, 640, 480},
-      {"png whose compressed text is past its bound", png_with_text + png_chunk("zTXt", 1) + png_chunk("IDAT", 8), K::Png, {}, {}},
+      // Compressed text before the pixels is inflated whole; after the first IDAT it is not.
+      {"png whose compressed text is at its bound", png_with_text + png_chunk("IDAT", 8) + png_data_chunk("zTXt", std::string("a\0\0", 3) + deflated_zeros(1000)), K::Png, 640, 480},
+      {"png whose compressed text is past its bound", png_with_text + png_data_chunk("zTXt", std::string("a\0\0", 3) + deflated_zeros(1)) + png_chunk("IDAT", 8), K::Png, {}, {}},
+      // The pixel data may take the rows' bytes (with their filter bytes), an eighth more and the
+      // slack, in all its IDATs.
+      {"png whose pixel data takes as many bytes as allowed", png_file(1, 1, RGBA, png_chunk("IDAT", 5 + PNG_PIXEL_DATA_SLACK)), K::Png, 1, 1},
+      {"png whose pixel data takes one byte more", png_file(1, 1, RGBA, png_chunk("IDAT", 9) + png_chunk("IDAT", PNG_PIXEL_DATA_SLACK - 3)), K::Png, {}, {}},
+      {"png of 1-bit grey whose pixel data takes one byte more", png_file(16, 2, GREY_1_BIT, png_chunk("IDAT", 2 * 3 + 1 + PNG_PIXEL_DATA_SLACK)), K::Png, {}, {}},
+      {"interlaced png whose seven passes' rows take 42 bytes", png_file(3, 3, RGBA_INTERLACED, png_chunk("IDAT", 42 + 5 + PNG_PIXEL_DATA_SLACK)), K::Png, 3, 3},
+      {"the same pixel data in a png not interlaced", png_file(3, 3, RGBA, png_chunk("IDAT", 42 + 5 + PNG_PIXEL_DATA_SLACK)), K::Png, {}, {}},
+      {"png of 640 × 480 whose pixel data takes an eighth more", png_file(640, 480, RGBA, png_chunk("IDAT", 480 * 2561 * 9 / 8 + PNG_PIXEL_DATA_SLACK)), K::Png, 640, 480},
+      // Every chunk besides the pixel data counts, after it too; one that claims more than the
+      // file holds is refused.
+      {"png of as many chunks as allowed", png_file(1, 1, RGBA, repeated(png_chunk("prVt", 0), MAX_PNG_CHUNKS - 2) + png_chunk("IDAT", 8)), K::Png, 1, 1},
+      {"png of one chunk more, after its pixel data", png_file(1, 1, RGBA, png_chunk("IDAT", 8) + repeated(png_chunk("prVt", 0), MAX_PNG_CHUNKS - 1)), K::Png, {}, {}},
+      {"png whose last chunk's data ends the file", png + be(10, 4) + "tEXt" + std::string(10, 'x'), K::Png, 640, 480},
+      {"png whose chunk runs one byte past the file", png + be(11, 4) + "tEXt" + std::string(10, 'x'), K::Png, {}, {}},
+      {"png whose chunk claims 2 GB", png + be(0x7FFFFFFF, 4) + "tEXt" + "x", K::Png, {}, {}},
       // The box holding the screen and every frame: 5 + 20 wide, 8 + 4 high.
       {"gif", gif, K::Gif, 25, 12},
       {"gif cut in the second frame's data", gif.substr(0, gif.size() - 4), K::Gif, 25, 12},
       {"gif cut in the second descriptor", gif.substr(0, gif.size() - 20), K::Gif, 10, 10},
       {"gif cut in the screen", gif.substr(0, 12), K::Gif, {}, {}},
+      // Every frame needs a table of colours, its own or the screen's.
+      {"gif whose frame has no colour table", small_gif(false, gif_frame(false)), K::Gif, {}, {}},
+      {"gif whose frames have their own tables", small_gif(false, gif_frame(true) + gif_frame(true)), K::Gif, 1, 1},
+      {"gif whose frame uses the screen's table", small_gif(true, gif_frame(false)), K::Gif, 1, 1},
+      // Extensions and frames count as blocks; every sub-block of either counts as one.
+      {"gif of as many blocks as allowed", small_gif(true, gif_blocks + gif_frame(false)), K::Gif, 1, 1},
+      {"gif of one block more", small_gif(true, gif_blocks + gif_comment(0) + gif_frame(false)), K::Gif, {}, {}},
+      {"gif of as many sub-blocks as allowed", small_gif(true, gif_comment(MAX_GIF_SUB_BLOCKS - 1) + gif_frame(false)), K::Gif, 1, 1},
+      {"gif of one sub-block more", small_gif(true, gif_frame(false) + gif_comment(MAX_GIF_SUB_BLOCKS)), K::Gif, {}, {}},
       {"jpeg", jpeg, K::Jpeg, 1200, 800},
       {"progressive jpeg", jpeg_header(3, 2, '\xC2'), K::Jpeg, 3, 2},
       {"jpeg cut in the frame header", jpeg.substr(0, 35), K::Jpeg, {}, {}},
@@ -435,6 +507,9 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       // film, a second image) is not read.
       {"jpeg of as many scans as allowed, then another image", progressive_jpeg(MAX_JPEG_SCANS) + progressive_jpeg(2), K::Jpeg, 640, 480},
       {"jpeg of one scan more", progressive_jpeg(MAX_JPEG_SCANS + 1), K::Jpeg, {}, {}},
+      // At the pixel bound, libjpeg's longest progression is as far as it goes.
+      {"jpeg of 8192 × 8192 in 18 scans", progressive_jpeg(18, 8192, 8192), K::Jpeg, 8192, 8192},
+      {"jpeg of 8192 × 8192 in 19 scans", progressive_jpeg(19, 8192, 8192), K::Jpeg, {}, {}},
       {"bmp", bmp_header(300, 200), K::Bmp, 300, 200},
       {"bmp stored top down", bmp_header(300, -200), K::Bmp, 300, 200},
       {"bmp of the oldest kind", "BM" + std::string(12, '\0') + le(12, 4) + le(70, 2) + le(50, 2) + std::string("\x01\0\x18\0", 4), K::Bmp, 70, 50},
@@ -518,8 +593,8 @@ TEST(PictureHeader, OnlyKnownSizesWithinTheBoundsMayBeDecoded) {
       {"an empty picture", read_picture_header(png_header(0, 10)), false},
       {"a broken header", read_picture_header(png_header(1, 1).substr(0, 20)), false},
       {"a huge frame in a small gif", read_picture_header(gif_header(2, 2, {{0, 0, 2, 2}, {0, 0, 65535, 65535}})), false},
-      {"gif frames within their budget", gif_frames(MAX_FRAMES_PIXELS), true},
-      {"gif frames past their budget", gif_frames(MAX_FRAMES_PIXELS + 1), false},
+      {"gif frames within their budget", gif_frames(64ull << 20), true},
+      {"gif frames past their budget", gif_frames((64ull << 20) + 1), false},
       {"an icon holding a huge png", read_picture_header(icon_file({icon_dib(16, 32), png_header(20000, 20000)})), false},
       {"an icon of small images", read_picture_header(icon_file({icon_dib(16, 32), png_header(256, 256)})), true},
       {"a huge tiff", read_picture_header(tiff_file(false, {{256, 4, 1, 12000}, {257, 4, 1, 12000}})), false},
@@ -542,6 +617,9 @@ TEST(PictureHeaderFuzz, DamagedHeadersAreReadWithoutReadingPastTheBytes) {
                                        tiff_file(true, {{256, 4, 1, 64}, {257, 3, 1, 48}}),
                                        tiff_file(false, {{256, 16, 1, 62}, {257, 9, 1, 48}, {322, 3, 1, 16}, {323, 8, 1, 16}}) + le(64, 4) + le(0, 4),
                                        png_header(64, 64) + png_chunk("zTXt", 40) + png_chunk("iTXt", 30, std::string("Title\0\x01\0", 8)),
+                                       png_file(3, 3, RGBA_INTERLACED, png_data_chunk("zTXt", std::string("a\0\0", 3) + deflated_zeros(300)) +
+                                                                         png_data_chunk("IDAT", deflated_zeros(42))),
+                                       small_gif(false, gif_comment(3) + gif_frame(true) + gif_frame(false)),
                                        progressive_jpeg(3)};
   for (int i = 0; i < 20000; ++i) {
     // Copied into a buffer of exactly its size, so that a read past the end is a sanitizer error.
