@@ -190,13 +190,18 @@ bool at_compressed_text(Cursor& file, const unsigned char* type, std::uint64_t e
 bool png_chunks_within_bounds(Cursor& file, std::uint64_t rows_bytes) {
   InflatedBytes text(MAX_PNG_TEXT_BYTES);
   const std::uint64_t most_pixel_data = rows_bytes + rows_bytes / 8 + PNG_PIXEL_DATA_SLACK;
-  std::uint64_t pixel_data = 0;
+  std::uint64_t pixel_data = 0, pixel_chunks = 0;
+  // Past this many the chunks could not carry enough, however much data they hold.
+  const std::uint64_t most_pixel_chunks = PNG_PIXEL_CHUNKS_FREE + most_pixel_data / PNG_PIXEL_CHUNK_BYTES;
+  const auto pixel_chunks_carry_enough = [&] {
+    return pixel_chunks <= PNG_PIXEL_CHUNKS_FREE + pixel_data / PNG_PIXEL_CHUNK_BYTES;
+  };
   std::uint32_t chunks = 1;  // IHDR
   bool pixels_begun = false;
   file.seek(8 + 8 + 13 + 4);  // past the signature and IHDR
   for (;;) {
     unsigned char chunk[8];  // length and type
-    if (!file.bytes(chunk, sizeof chunk)) return true;  // the end, without IEND
+    if (!file.bytes(chunk, sizeof chunk)) return pixel_chunks_carry_enough();  // the end, without IEND
     const std::uint64_t data = file.position();
     const std::uint64_t end = data + be32(chunk);
     if (end > data) {
@@ -207,10 +212,10 @@ bool png_chunks_within_bounds(Cursor& file, std::uint64_t rows_bytes) {
     if (std::memcmp(chunk + 4, "IDAT", 4) == 0) {
       pixels_begun = true;
       pixel_data += end - data;
-      if (pixel_data > most_pixel_data) return false;
+      if (pixel_data > most_pixel_data || ++pixel_chunks > most_pixel_chunks) return false;
     } else {
       if (++chunks > MAX_PNG_CHUNKS) return false;
-      if (std::memcmp(chunk + 4, "IEND", 4) == 0) return true;
+      if (std::memcmp(chunk + 4, "IEND", 4) == 0) return pixel_chunks_carry_enough();
       if (!pixels_begun && at_compressed_text(file, chunk + 4, end)) {
         text.restart();
         if (!text.feed(file, end - file.position())) return false;

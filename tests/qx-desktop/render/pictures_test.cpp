@@ -476,6 +476,10 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       // file holds is refused.
       {"png of as many chunks as allowed", png_file(1, 1, RGBA, repeated(png_chunk("prVt", 0), MAX_PNG_CHUNKS - 2) + png_chunk("IDAT", 8)), K::Png, 1, 1},
       {"png of one chunk more, after its pixel data", png_file(1, 1, RGBA, png_chunk("IDAT", 8) + repeated(png_chunk("prVt", 0), MAX_PNG_CHUNKS - 1)), K::Png, {}, {}},
+      // Past a few thousand chunks of pixel data, each must carry 1 KiB on average.
+      {"png of as many empty pixel chunks as are free", png_file(1, 1, RGBA, repeated(png_chunk("IDAT", 0), PNG_PIXEL_CHUNKS_FREE)), K::Png, 1, 1},
+      {"png of one empty pixel chunk more", png_file(1, 1, RGBA, repeated(png_chunk("IDAT", 0), PNG_PIXEL_CHUNKS_FREE + 1)), K::Png, {}, {}},
+      {"png of one more pixel chunk that carries 1 KiB", png_file(640, 480, RGBA, repeated(png_chunk("IDAT", 0), PNG_PIXEL_CHUNKS_FREE) + png_chunk("IDAT", PNG_PIXEL_CHUNK_BYTES)), K::Png, 640, 480},
       {"png whose last chunk's data ends the file", png + be(10, 4) + "tEXt" + std::string(10, 'x'), K::Png, 640, 480},
       {"png whose chunk runs one byte past the file", png + be(11, 4) + "tEXt" + std::string(10, 'x'), K::Png, {}, {}},
       {"png whose chunk claims 2 GB", png + be(0x7FFFFFFF, 4) + "tEXt" + "x", K::Png, {}, {}},

@@ -215,15 +215,18 @@ TEST_F(PicturesOnWindows, AMissingOrBrokenFileGivesNothing) {
 
 TEST_F(PicturesOnWindows, APictureDeclaredHugeOrCostlyGivesNoPictureAndNoLargeAllocation) {
   // Decoded, the first seven take 0.1 to 3 GB or a minute each: three of them declare a small size
-  // but hold a huge tile, text or scans. The next eight crash the decoder (a GIF frame without
-  // colours) or cost it seconds through their many blocks, frames, chunks, a chunk claiming more
-  // than the file, pixel data inflating to 2 GB, or scans. A TIFF reaches the decoder by its
-  // content, whatever its name; so does anything named ".gif" that the player is given. Their
-  // ordinary kin are shown, and so is a photo's EXIF as text that converters write (42 KB).
+  // but hold a huge tile, text or scans. The next nine crash the decoder (a GIF frame without
+  // colours) or cost it seconds through their many blocks, frames, chunks (empty ones of pixel
+  // data too), a chunk claiming more than the file, pixel data inflating to 2 GB, or scans. A TIFF
+  // reaches the decoder by its content, whatever its name; so does anything named ".gif" that the
+  // player is given. Their ordinary kin are shown, and so is a photo's EXIF as text that
+  // converters write (42 KB).
   const std::unique_ptr<MediaPlatform> player = make_platform_media();
   const std::string small_png = zvtest::black_png(64, 64);
   std::string private_chunks;
   for (int i = 0; i < 4000; ++i) private_chunks += zvtest::png_chunk("prVt", "");
+  std::string empty_pixel_chunks;
+  for (int i = 0; i < 600'000; ++i) empty_pixel_chunks += zvtest::png_chunk("IDAT", "");
   const std::string claims_2_gb = small_png.substr(0, 33) + zvtest::be32_bytes(0x7FFFFFFF) + std::string("tEXtComment", 12);
   ASSERT_EQ(claims_2_gb.size(), 49u);
   struct Case {
@@ -243,6 +246,7 @@ TEST_F(PicturesOnWindows, APictureDeclaredHugeOrCostlyGivesNoPictureAndNoLargeAl
                         {"sub-blocks.gif", zvtest::gif_of(1, 1, true, 1, 0, 4u << 20), false},
                         {"frames.gif", zvtest::gif_of(512, 512, true, 1024), false},
                         {"chunks.png", zvtest::png_with_chunks(small_png, private_chunks), false},
+                        {"pixel-chunks.png", zvtest::png_with_chunks(small_png, empty_pixel_chunks), false},
                         {"claims-2-gb.png", claims_2_gb, false},
                         {"inflates-2-gb.png", zvtest::png_inflating_to(2ull << 30), false},
                         {"scans-8192.jpg", zvtest::grey_progressive_jpeg(8192, 8192, 61), false},
