@@ -253,14 +253,22 @@ std::optional<Size> dib_info(const unsigned char* b) {
   return Size{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height < 0 ? -height : height)};
 }
 
+// A GIF's sub-blocks so far, and the bytes they carry.
+struct SubBlocks {
+  std::uint64_t count = 0, bytes = 0;
+  bool within_bound() const { return count <= MAX_GIF_SUB_BLOCKS + bytes / GIF_SUB_BLOCK_BYTES; }
+};
+
 // Past a chain of sub-blocks (a length byte, then that many bytes, until a length of 0), each
 // counted; false at the end of the file or past the bound on them.
-bool skip_sub_blocks(Cursor& file, std::uint32_t& sub_blocks) {
+bool skip_sub_blocks(Cursor& file, SubBlocks& sub_blocks) {
   for (;;) {
     const std::optional<std::uint8_t> length = file.byte();
     if (!length) return false;
     if (*length == 0) return true;
-    if (++sub_blocks > MAX_GIF_SUB_BLOCKS) return false;
+    ++sub_blocks.count;
+    sub_blocks.bytes += *length;
+    if (!sub_blocks.within_bound()) return false;
     file.skip(*length);
   }
 }
@@ -281,7 +289,8 @@ void gif_size(Cursor& file, PictureHeader& header) {
   std::uint32_t bottom = le16(screen + 8);
   const bool screen_colours = screen[10] & 0x80;
   skip_colour_table(file, screen[10]);
-  std::uint32_t blocks = 0, sub_blocks = 0;
+  std::uint32_t blocks = 0;
+  SubBlocks sub_blocks;
   for (bool more = true; more;) {
     const std::optional<std::uint8_t> introducer = file.byte();
     if ((introducer == 0x21 || introducer == 0x2C) && ++blocks > MAX_GIF_BLOCKS) return;
@@ -301,7 +310,7 @@ void gif_size(Cursor& file, PictureHeader& header) {
     } else {
       more = false;  // the trailer, the end, or damage
     }
-    if (sub_blocks > MAX_GIF_SUB_BLOCKS) return;
+    if (!sub_blocks.within_bound()) return;
   }
   header.width = right;
   header.height = bottom;

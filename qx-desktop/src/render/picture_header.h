@@ -24,9 +24,11 @@ inline constexpr std::uint64_t MAX_PICTURE_PIXELS = 64ull << 20;
 inline constexpr std::uint64_t MAX_FRAMES_PIXELS = 64ull << 20;
 // A GIF decoder walks every block and every sub-block however little each holds: 100,000 empty
 // extensions or 4 million one-byte sub-blocks cost it seconds. The largest public GIFs have 85
-// blocks and about 1,100 sub-blocks.
+// blocks and about 1,100 sub-blocks. Encoders fill sub-blocks (255 bytes), so past 40,000 they
+// must carry 128 bytes each on average: a long film as a GIF of many megabytes still passes.
 inline constexpr std::uint32_t MAX_GIF_BLOCKS = 2'048;
-inline constexpr std::uint32_t MAX_GIF_SUB_BLOCKS = 40'000;
+inline constexpr std::uint64_t MAX_GIF_SUB_BLOCKS = 40'000;
+inline constexpr std::uint64_t GIF_SUB_BLOCK_BYTES = 128;
 
 // Some files make a decoder work far beyond what their declared size costs, so these have bounds
 // of their own. A PNG decoder reads every chunk, however small, to the end of the file (the

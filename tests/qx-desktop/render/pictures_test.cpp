@@ -409,10 +409,11 @@ std::string gif_frame(bool own_colours) {
   return "\x2C" + le(0, 4) + le(1, 2) + le(1, 2) + (own_colours ? "\x80" + std::string(6, '\x11') : std::string(1, '\0')) +
          std::string("\x02\x02\x44\x01\0", 5);
 }
-// A comment of this many one-byte sub-blocks.
-std::string gif_comment(std::uint32_t sub_blocks) {
+// A comment of this many sub-blocks of this many bytes.
+std::string gif_comment(std::uint32_t sub_blocks, std::uint8_t bytes = 1) {
   std::string c = "\x21\xFE";
-  for (std::uint32_t i = 0; i < sub_blocks; ++i) c += "\x01x";
+  const std::string sub_block = static_cast<char>(bytes) + std::string(bytes, 'x');
+  for (std::uint32_t i = 0; i < sub_blocks; ++i) c += sub_block;
   return c + std::string(1, '\0');
 }
 std::string repeated(const std::string& s, std::size_t n) {
@@ -495,8 +496,11 @@ TEST(PictureHeader, SizesAreReadFromEachKindAndBrokenHeadersGiveNone) {
       // Extensions and frames count as blocks; every sub-block of either counts as one.
       {"gif of as many blocks as allowed", small_gif(true, gif_blocks + gif_frame(false)), K::Gif, 1, 1},
       {"gif of one block more", small_gif(true, gif_blocks + gif_comment(0) + gif_frame(false)), K::Gif, {}, {}},
-      {"gif of as many sub-blocks as allowed", small_gif(true, gif_comment(MAX_GIF_SUB_BLOCKS - 1) + gif_frame(false)), K::Gif, 1, 1},
-      {"gif of one sub-block more", small_gif(true, gif_frame(false) + gif_comment(MAX_GIF_SUB_BLOCKS)), K::Gif, {}, {}},
+      // Past 40,000 sub-blocks they must carry 128 bytes each on average: 40,314 carrying 40,315
+      // bytes may pass, one more carrying one byte more may not; full ones pass however many.
+      {"gif of as many short sub-blocks as allowed", small_gif(true, gif_comment(40'313) + gif_frame(false)), K::Gif, 1, 1},
+      {"gif of one short sub-block more", small_gif(true, gif_frame(false) + gif_comment(40'314)), K::Gif, {}, {}},
+      {"gif of many full sub-blocks", small_gif(true, gif_comment(60'000, 255) + gif_frame(false)), K::Gif, 1, 1},
       {"jpeg", jpeg, K::Jpeg, 1200, 800},
       {"progressive jpeg", jpeg_header(3, 2, '\xC2'), K::Jpeg, 3, 2},
       {"jpeg cut in the frame header", jpeg.substr(0, 35), K::Jpeg, {}, {}},
