@@ -6,7 +6,6 @@
 #include "app/decode_notes.h"
 #include "app/file_ops.h"
 #include "app/picture_cache.h"
-#include "unicode_text.h"
 #include "win_util.h"
 
 namespace qx {
@@ -33,21 +32,14 @@ class DiskNoteFiles final : public NoteFiles {
  public:
   std::vector<std::string> abandoned(const std::string& folder) override {
     std::vector<std::string> names;
-    const std::optional<std::wstring> pattern = wide_path(join_path(folder, "*" + std::string(NOTE_EXTENSION)));
-    if (!pattern) return names;
-    WIN32_FIND_DATAW found;
-    const HANDLE find = FindFirstFileExW(pattern->c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      const std::string name = wide_to_utf8(found.cFileName);
-      const std::optional<std::wstring> path = wide_path(join_path(folder, name));
+    for (const FolderEntry& entry : list_folder(folder).value_or(std::vector<FolderEntry>{})) {
+      if (!entry.path.ends_with(NOTE_EXTENSION)) continue;
+      const std::optional<std::wstring> path = wide_path(entry.path);
       // Opening it without sharing fails while a running program holds it.
       if (path && UniqueHandle(CreateFileW(path->c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))) {
-        names.push_back(name);
+        names.push_back(entry.path.substr(parent_folder(entry.path).size() + 1));  // the name
       }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    }
     return names;
   }
 
