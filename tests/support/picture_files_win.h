@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
+#include "deflated_bytes.h"
 #include "render/gdiplus_win.h"
 #include "render/dib_surface.h"
 
@@ -152,17 +151,6 @@ inline std::string hex_exif_text(std::size_t bytes = 45'000) {
     if (i % 36 == 35) text += '\n';
   }
   return text + '\n';
-}
-
-inline std::string deflated(const std::string& bytes) {
-  uLongf size = compressBound(bytes.size());
-  std::string z(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(),
-                9) != Z_OK) {
-    return {};
-  }
-  z.resize(size);
-  return z;
 }
 
 // A 1 × 1 grey PNG whose pixel data inflates to `length` zero bytes: 2 GiB take 2 MB.

@@ -10,8 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include <zlib.h>
-
+#include "deflated_bytes.h"
 #include "fuzz_mutation.h"
 #include "render/picture_cache.h"
 #include "render/picture_header.h"
@@ -382,14 +381,7 @@ std::string png_data_chunk(const char* type, const std::string& data) {
   return be(static_cast<std::uint32_t>(data.size()), 4) + type + data + "crc!";
 }
 
-std::string deflated(const std::string& bytes) {
-  uLongf size = compressBound(bytes.size());
-  std::string z(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 9);
-  z.resize(size);
-  return z;
-}
-std::string deflated_zeros(std::size_t count) { return deflated(std::string(count, '\0')); }
+std::string deflated_zeros(std::size_t count) { return zvtest::deflated(std::string(count, '\0')); }
 
 // A PNG of this pixel format (bit depth, colour type, interlace) whose chunks follow IHDR.
 std::string png_file(std::uint32_t w, std::uint32_t h, const std::string& format, const std::string& chunks) {
